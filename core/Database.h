@@ -1,0 +1,112 @@
+#pragma once
+// Database / Statement: the one place that talks to the SQLite C API. RAII ownership of the
+// connection and of prepared statements, parameter binding, column access by name, and a
+// commit-or-rollback transaction guard. Errors become DatabaseError exceptions carrying
+// SQLite's message and the statement text.
+// Collaborators: TDM (owns the two connections), the import engine, every reader.
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <stdexcept>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class DatabaseError : public std::runtime_error {
+public:
+    explicit DatabaseError(const QString& message);
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+class Statement;
+
+class Database {
+public:
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    void setFileName(const QString& fileName) { m_fileName = fileName; }
+    QString fileName() const { return m_fileName; }
+
+    // Opens (and creates when missing) the file given by setFileName.
+    void open();
+    void open(const QString& fileName);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+
+    // Runs one or several statements without results (schema scripts, pragmas).
+    void exec(const QString& sql);
+    // First column of the first row of a query, or an invalid QVariant when no row.
+    QVariant scalar(const QString& sql, const QVariantList& params = {});
+    bool tableExists(const QString& table);
+    qint64 lastInsertRowId() const;
+    int changes() const;
+
+    void beginTransaction();
+    void commit();
+    void rollback();
+    bool inTransaction() const;
+
+    sqlite3* handle() const { return m_db; }
+    [[noreturn]] void throwError(const QString& context) const;
+
+private:
+    sqlite3* m_db = nullptr;
+    QString m_fileName;
+};
+
+class Statement {
+public:
+    Statement(Database& db, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    Statement(Statement&& other) noexcept;
+
+    // Binding: parameters count from 1 as in SQLite. A null QVariant binds NULL.
+    void bind(int index, const QString& value);
+    void bind(int index, qint64 value);
+    void bind(int index, double value);
+    void bind(int index, const QVariant& value);
+    void bindText(int index, const char* utf8, int bytes);   // fast path for the importers
+    void bindAll(const QVariantList& values);
+
+    // Advances; false at the end of the result.
+    bool step();
+    // For statements without results: one step, then ready for new bindings.
+    void execute();
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    int columnIndex(const QString& name) const;   // -1 when absent (case-insensitive)
+    QVariant value(int column) const;
+    QVariant value(const QString& name) const;
+    QString text(int column) const;
+    QString text(const QString& name) const;
+
+private:
+    Database* m_database;
+    sqlite3_stmt* m_stmt = nullptr;
+    QString m_sql;
+    mutable QHash<QString, int> m_columns;
+};
+
+// Begins a transaction and rolls it back on destruction unless commit() was called.
+class TransactionGuard {
+public:
+    explicit TransactionGuard(Database& db);
+    ~TransactionGuard();
+    void commit();
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};

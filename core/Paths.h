@@ -1,0 +1,20 @@
+#pragma once
+// Where things are: the files shipped with the program (current directory first, then dist/
+// beside the executable) and the text files the program reads (byte-order mark honoured,
+// otherwise UTF-8 when valid, else Windows-1252).
+
+#include <QString>
+#include <QStringList>
+
+// Folders searched for a shipped file, in order.
+QStringList shippedFileFolders();
+// Full path of a shipped file; throws std::runtime_error naming the file and the folders searched.
+QString findShippedFile(const QString& name);
+// Whole text file; throws std::runtime_error when it cannot be read.
+QString readTextFile(const QString& fileName);
+// Decodes bytes as the program's text files are decoded.
+QString decodeText(const QByteArray& bytes);
+// Writes lines with CR LF ends, UTF-8 without byte-order mark, replacing the file.
+void writeTextLines(const QString& fileName, const QStringList& lines);
+// Ensures a trailing '/'.
+QString withSlash(const QString& path);
