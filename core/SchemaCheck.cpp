@@ -49,7 +49,7 @@ void runCheckDatabases(Database& condb, Database& zipdb, const SchemaCheckPaths&
     const QString base = withSlash(paths.appDataPath);
 
     if (countRows(zipdb, "zipcodes") == 0)
-        job(TDataType::ZIP, paths.zipSourceFile, zipdb);
+        job(TDataType::ZIP, paths.zipSourceFile.isEmpty() ? findShippedFile(QStringLiteral("postal_update.csv")) : paths.zipSourceFile, zipdb);
     if (countRows(condb, "canada") == 0)
         job(TDataType::CDN, base + QStringLiteral("CADN/amateur.txt"), condb);
     if (countRows(condb, "FCC_AM") == 0)

@@ -11,7 +11,7 @@
 
 struct SchemaCheckPaths {
     QString appDataPath;        // with trailing '/'
-    QString zipSourceFile;      // postal_update.csv, resolved by the caller
+    QString zipSourceFile;      // empty: the shipped postal_update.csv
 };
 
 // Runs the script file on the connection as one batch; throws naming the file on failure.
