@@ -28,6 +28,11 @@ public:
     QString field(const QString& name) const { return m_rows.isEmpty() ? QString() : text(0, name); }
 
     const QVector<QVariantList>& rows() const { return m_rows; }
+    // Drops every record but the first (a look-up that settled on one of several rows).
+    void keepFirstRow() {
+        if (m_rows.size() > 1)
+            m_rows.resize(1);
+    }
 
 private:
     bool m_open = false;

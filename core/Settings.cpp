@@ -1,5 +1,7 @@
 #include "core/Settings.h"
 
+#include "core/TextRoutines.h"
+
 #include <QFile>
 #include <QLocale>
 #include <QSaveFile>
@@ -157,7 +159,7 @@ int TSettings::GetSetting(const QString& key, int def) const {
 
 bool TSettings::GetSetting(const QString& key, bool def) const { return GetSetting(key, def ? 1 : 0) != 0; }
 
-QString TSettings::formatFloat(double value) { return numberLocale().toString(value, 'g', 15); }
+QString TSettings::formatFloat(double value) { return FloatText(value); }
 
 double TSettings::GetSetting(const QString& key, double def) const {
     const QString text = GetSetting(key, formatFloat(def));
@@ -210,9 +212,8 @@ void TGlobalProps::setLongitude(TSettings& s, double value) {
     s.SaveSetting(QStringLiteral("Longitude"), value);
 }
 TDisType TGlobalProps::DisType(const TSettings& s) {
-    const int v = s.GetSetting(QStringLiteral("DisType"), 0);
-    // An out-of-range number in a hand-edited file falls back to miles rather than an invalid unit.
-    FDisType = (v >= 0 && v <= 2) ? TDisType(v) : TDisType::SM;
+    // One byte, as stored; the displays read any value but 0 and 1 as nautical miles.
+    FDisType = TDisType(quint8(s.GetSetting(QStringLiteral("DisType"), 0)));
     return FDisType;
 }
 void TGlobalProps::setDisType(TSettings& s, TDisType value) {

@@ -39,3 +39,11 @@ QString LicenseClassName(const QString& code) {
         return QStringLiteral("Technician");
     return QStringLiteral("Club");
 }
+
+#include <QLocale>
+
+QString FloatText(double value) {
+    QLocale loc;
+    loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    return loc.toString(value, 'g', 15);
+}

@@ -8,3 +8,5 @@
 QString ProperCase(const QString& text);
 // Display name of an operator class code; anything unknown (also lower case) is "Club".
 QString LicenseClassName(const QString& code);
+// A number in the shortest general form with at most 15 significant digits, locale separator.
+QString FloatText(double value);

@@ -1,0 +1,318 @@
+// Creation, show, first activation and close of the main window; its menu and Theme menu.
+#include "app/Main.h"
+
+#include "core/Paths.h"
+#include "core/SchemaCheck.h"
+#include "ui/MessageDialog.h"
+#include "ui/StyleManager.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+
+constexpr int kCream = 0xF0FBFF;   // window colour in the settings' colour encoding (red in the low byte)
+constexpr int kSystemWindowText = int(0xFF000008);
+constexpr int kSystemButtonFace = int(0xFF00000F);
+
+bool isSystemColor(int encoded) { return (quint32(encoded) >> 24) == 0xFF; }
+QColor decodeColor(int encoded) { return QColor(encoded & 0xFF, (encoded >> 8) & 0xFF, (encoded >> 16) & 0xFF); }
+
+// Folders the desktop gives for the two special folder numbers the program uses.
+QString GetSpecialFolder(int csidl) {
+    const auto loc = csidl == 46 ? QStandardPaths::GenericDataLocation : QStandardPaths::DocumentsLocation;
+    QString path = QStandardPaths::writableLocation(loc);
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path.left(260);
+}
+
+} // namespace
+
+TForm1::TForm1(TDM& dm, QWidget* parent) : QMainWindow(parent), DM(dm) {
+    setObjectName(QStringLiteral("Form1"));
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate() {
+    QFont f(QStringLiteral("Tahoma"), 12);
+    setFont(f);
+    buildUi();
+    resize(560, 640);
+
+    App.StateList.clear();
+    App.AppDataPath = GetSpecialFolder(46) + QStringLiteral("/Quillmarsh/");
+    App.DistrictsPath = App.AppDataPath + QStringLiteral("Districts/");
+    App.SettingsFile = App.AppDataPath + QStringLiteral("Quillmarsh.cfg");
+    App.FCCDatabaseFile = App.AppDataPath + QStringLiteral("FCCdata.db");
+    App.PostalDatabaseFile = App.AppDataPath + QStringLiteral("postal.db");
+    setWindowTitle(QStringLiteral("Quillmarsh - Amatuer and GMRS - ") + App.AppDataPath);
+
+    HamUtil = std::make_unique<THamUtil>([this](const QString& text) {
+        CenteredMessageDialog(this, text, MsgKind::Warning, MsgButton::Ok);
+    });
+    Settings = std::make_unique<TSettings>(App.SettingsFile);
+
+    StyleList = StyleManager::styleNames();
+    std::sort(StyleList.begin(), StyleList.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    buildMenu();
+
+    applyStoredAppearance();
+    SetTheme(Settings->GetSetting(QStringLiteral("Theme"), QStringLiteral("Windows")));
+
+    QDir().mkpath(App.AppDataPath);
+    App.VersionData = ReadVersionData(QCoreApplication::applicationFilePath());
+    ClearResults();
+
+    tmr1 = new QTimer(this);
+    tmr1->setObjectName(QStringLiteral("tmr1"));
+    tmr1->setInterval(1000);
+    connect(tmr1, &QTimer::timeout, this, &TForm1::tmr1Timer);
+    tmr1->start();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(750);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+
+    m_importStep = [this](const ImportJob& job) {
+        // Until the import window is part of the program the table stays empty; say so.
+        txtMessage->setText(QStringLiteral("Import of %1 skipped").arg(QDir::toNativeSeparators(job.sourceFile)));
+    };
+    edtSearch->setFocus();
+}
+
+void TForm1::buildMenu() {
+    QMenuBar* mm1 = menuBar();
+    mm1->setObjectName(QStringLiteral("mm1"));
+    auto item = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    auto sub = [](QWidget* parent, const char* name, const QString& caption) {
+        auto* m = new QMenu(caption, parent);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+
+    QMenu* file = sub(mm1, "mnuFile", QStringLiteral("&File"));
+    item(file, "mnuUpdateData", QStringLiteral("Update Data"));
+    item(file, "mnuEditZipCode", QStringLiteral("Edit Zipcode Table"));
+    item(file, "mnuBatchProcess", QStringLiteral("Batch Process"));
+    file->addSeparator();
+    connect(item(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this, &TForm1::mnuExitClick);
+    mm1->addMenu(file);
+
+    QMenu* options = sub(mm1, "mnuOptions", QStringLiteral("&Options"));
+    item(options, "mnuSetup", QStringLiteral("Setup"));
+    mnuTheme = sub(options, "mnuTheme", QStringLiteral("Theme"));
+    options->addMenu(mnuTheme)->setObjectName(QStringLiteral("mnuThemeAction"));
+    m_themeGroup = new QActionGroup(this);
+    m_themeGroup->setExclusive(true);
+    for (const QString& name : StyleList) {
+        QAction* a = mnuTheme->addAction(name);
+        a->setCheckable(true);
+        a->setObjectName(QStringLiteral("Theme_") + QString(name).remove(QLatin1Char(' ')));
+        m_themeGroup->addAction(a);
+    }
+    connect(m_themeGroup, &QActionGroup::triggered, this, &TForm1::StyleOnClick);
+    options->addSeparator();
+    item(options, "DistrictEditor1", QStringLiteral("District Editor"));
+    options->addSeparator();
+    item(options, "mniFCCULSLink1", QStringLiteral("FCC ULS Link"));
+    item(options, "mniLookupQRZ", QStringLiteral("Lookup QRZ"));
+    item(options, "mniGoogleMaps1", QStringLiteral("Google Maps"));
+    mm1->addMenu(options);
+
+    QMenu* search = sub(mm1, "mnuSearch", QStringLiteral("&Search"));
+    QMenu* us = sub(search, "mnuUnitedStates", QStringLiteral("United States"));
+    item(us, "mnuZipcodeSearch_US", QStringLiteral("Zip Code"));
+    item(us, "mnuLastNameSearch_USA", QStringLiteral("Last Name"));
+    item(us, "mniCitySearch_USA", QStringLiteral("City"));
+    item(us, "mnuCountySearch_USA", QStringLiteral("County"));
+    item(us, "mniDateSearch", QStringLiteral("Dates"));
+    search->addMenu(us);
+    QMenu* ca = sub(search, "mnuCanada", QStringLiteral("Canada"));
+    item(ca, "CDNLastName", QStringLiteral("Last Name"));
+    item(ca, "CDNCity", QStringLiteral("City"));
+    item(ca, "CDNPostal", QStringLiteral("Postal Code"));
+    search->addMenu(ca);
+    mm1->addMenu(search);
+
+    QMenu* help = sub(mm1, "mnuHelp", QStringLiteral("&Help"));
+    item(help, "mnuAbout", QStringLiteral("About"));
+    mm1->addMenu(help);
+}
+
+void TForm1::applyStoredAppearance() {
+    QFont f = font();
+    f.setFamily(Settings->GetSetting(QStringLiteral("FontName"), f.family()));
+    m_fontCharSet = Settings->GetSetting(QStringLiteral("FontCharSet"), m_fontCharSet);
+    m_fontColor = Settings->GetSetting(QStringLiteral("FontColor"), m_fontColor);
+    const int size = Settings->GetSetting(QStringLiteral("FontSize"), f.pointSize());
+    if (size > 0 && size < 200)
+        f.setPointSize(size);
+    int style = (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) | (f.strikeOut() ? 8 : 0);
+    style = Settings->GetSetting(QStringLiteral("FontStyle"), style);
+    f.setBold(style & 1);
+    f.setItalic(style & 2);
+    f.setUnderline(style & 4);
+    f.setStrikeOut(style & 8);
+    setFont(f);
+    // The stored window colour is read for compatibility; the window always starts cream.
+    (void)Settings->GetSetting(QStringLiteral("Color"), kSystemButtonFace);
+}
+
+void TForm1::saveAppearance() {
+    const QFont f = font();
+    Settings->SaveSetting(QStringLiteral("Form1_Top"), y());
+    Settings->SaveSetting(QStringLiteral("Form1_Left"), x());
+    Settings->SaveSetting(QStringLiteral("FontName"), f.family());
+    Settings->SaveSetting(QStringLiteral("FontCharSet"), m_fontCharSet);
+    Settings->SaveSetting(QStringLiteral("FontColor"), m_fontColor);
+    Settings->SaveSetting(QStringLiteral("FontSize"), f.pointSize());
+    const int style = (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) | (f.strikeOut() ? 8 : 0);
+    Settings->SaveSetting(QStringLiteral("FontStyle"), style);
+    Settings->SaveSetting(QStringLiteral("Color"), kCream);
+    Settings->SaveSetting(QStringLiteral("Theme"), GetTheme());
+}
+
+void TForm1::SetTheme(const QString& stheme) {
+    // A name the program does not carry (a hand-edited file) falls back to the platform's look.
+    const QString name = StyleList.contains(stheme) ? stheme : StyleManager::nativeStyleName();
+    mTheme = name;
+    StyleManager::trySetStyle(name);
+    const int i = StyleList.indexOf(name);
+    const auto actions = m_themeGroup->actions();
+    if (i >= 0 && i < actions.size())
+        actions.at(i)->setChecked(true);
+
+    // The cream window colour belongs to the platform look; a theme paints with its own palette.
+    QPalette p = StyleManager::paletteFor(name);
+    if (name == StyleManager::nativeStyleName()) {
+        p.setColor(QPalette::Window, decodeColor(kCream));
+        if (!isSystemColor(m_fontColor))
+            p.setColor(QPalette::WindowText, decodeColor(m_fontColor));
+    }
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+void TForm1::StyleOnClick(QAction* action) {
+    QString caption = action->text();
+    caption.remove(QLatin1Char('&'));
+    SetTheme(caption);
+}
+
+void TForm1::CreateDistrictFolders() {
+    QDir().mkpath(App.DistrictsPath);
+    for (const QString& code : std::as_const(App.StateList))
+        QDir().mkpath(App.DistrictsPath + code);
+}
+
+void TForm1::FormShow() {
+    const int top = Settings->GetSetting(QStringLiteral("Form1_Top"), y());
+    const int left = Settings->GetSetting(QStringLiteral("Form1_Left"), x());
+    move(left, top);
+}
+
+void TForm1::FormActivate() {
+    if (FormActivated)
+        return;
+    FormActivated = true;
+
+    DM.condb.setFileName(App.FCCDatabaseFile);
+    DM.Zipdb.setFileName(App.PostalDatabaseFile);
+    App.DocumentsPath = GetSpecialFolder(5);
+    try {
+        DM.condb.open();
+        DM.Zipdb.open();
+    } catch (const std::exception& e) {
+        CenteredMessageDialog(this, QStringLiteral("Exception raised with message") + QString::fromUtf8(e.what()), MsgKind::Error,
+                              MsgButton::Ok);
+    }
+    // A new postal.db has no zip table yet; create it so that the state list can be read and the
+    // start-up reaches the import of the shipped zip list.
+    if (DM.Zipdb.isOpen())
+        ensureZipTable(DM.Zipdb);
+    GetStateList(DM.Zipdb, DM.ZipQuery, App.StateList);
+    if (!QDir(App.DistrictsPath).exists())
+        CreateDistrictFolders();
+
+    // CheckFiles (fetching missing archives) runs here once the download workflow is present.
+    CheckDatabases();
+
+    // On a first start the zip table was empty when the state list was read; read it again so
+    // every state gets its district folder.
+    if (App.StateList.isEmpty()) {
+        GetStateList(DM.Zipdb, DM.ZipQuery, App.StateList);
+        CreateDistrictFolders();
+    }
+    Timer1->start();
+}
+
+void TForm1::CheckDatabases() {
+    SchemaCheckPaths paths;
+    paths.appDataPath = App.AppDataPath;
+    runCheckDatabases(DM.condb, DM.Zipdb, paths, m_importStep);
+}
+
+void TForm1::FormClose() {
+    if (m_closed)
+        return;
+    m_closed = true;
+    DM.condb.close();
+    saveAppearance();
+    tmr1->stop();
+}
+
+void TForm1::mnuExitClick() { close(); }
+
+bool TForm1::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && !FormActivated)
+        QTimer::singleShot(0, this, &TForm1::FormActivate);
+    return QMainWindow::event(e);
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+    if (!e->spontaneous() && !m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+    QMainWindow::showEvent(e);
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    try {
+        FormClose();
+    } catch (...) {
+        // The window closes even when the settings cannot be saved; the error is still reported.
+        e->accept();
+        throw;
+    }
+    e->accept();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == edtSearch && e->type() == QEvent::KeyRelease) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)
+            FetchCallsign(edtSearch->text(), true);
+    }
+    return QMainWindow::eventFilter(watched, e);
+}

@@ -1,0 +1,126 @@
+#pragma once
+// TForm1: the main window. Owns the settings store, the calculation object and the program-wide
+// values; runs the start-up (creation, show, first activation) and close steps; holds the menu,
+// the Theme menu, the call sign look-up, the record displays and the clock.
+// Collaborators: TDM (the two connections and shared data sets), TSettings/TGlobalProps,
+// StyleManager, CenteredMessageDialog, the database check and the import step.
+
+#include "core/AppValues.h"
+#include "core/DataModule.h"
+#include "core/ImportTypes.h"
+#include "core/Settings.h"
+#include "geo/HamCalc.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
+class QPushButton;
+class QTimer;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(TDM& dm, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Life cycle steps (also callable from tests).
+    void FormShow();
+    void FormActivate();
+    void FormClose();
+
+    void SetTheme(const QString& stheme);
+    QString GetTheme() const { return mTheme; }
+    const QStringList& styleList() const { return StyleList; }
+
+    void ClearResults();
+    void CheckDatabases();
+    void DoLocalSolar();
+
+    // Look-up.
+    Query* FetchCallsign(const QString& strcallsign, bool Display);
+    Query& Lookup(const QString& callsign);
+    Query& LookupCDn(const QString& callsign);
+    void DisplayRecord(const Query& query);
+    void DisplayRecordGMRS(const Query& query);
+    void DisplayRecordCDN(const Query& query);
+
+    // How CheckDatabases runs one import: the import window by default.
+    void setImportStep(ImportStep step) { m_importStep = std::move(step); }
+
+    TAppValues& values() { return App; }
+    TSettings& settings() { return *Settings; }
+    TGlobalProps& globalProps() { return GlobalProps; }
+    TDM& dataModule() { return DM; }
+    bool formActivated() const { return FormActivated; }
+
+protected:
+    bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void FormCreate();
+    void buildUi();
+    void buildMenu();
+    QWidget* buildUsaGroup();
+    QWidget* buildCanadaGroup();
+    void StyleOnClick(QAction* action);
+    void CreateDistrictFolders();
+    void applyStoredAppearance();
+    void saveAppearance();
+    void mnuExitClick();
+    void btnSearchClick();
+    void cbbResultsChange(const QString& text);
+    void tmr1Timer();
+    void Timer1Timer();
+
+    TDM& DM;
+    TAppValues App;
+    std::unique_ptr<TSettings> Settings;
+    TGlobalProps GlobalProps;
+    std::unique_ptr<THamUtil> HamUtil;
+    bool FormActivated = false;
+    bool m_closed = false;
+    bool m_shown = false;
+    QString mTheme;
+    QStringList StyleList;
+    int m_fontCharSet = 1;
+    int m_fontColor = int(0xFF000008);   // the system window-text colour
+    ImportStep m_importStep;
+
+    // Components
+    QMenu* mnuTheme = nullptr;
+    QActionGroup* m_themeGroup = nullptr;
+    QGroupBox* grp3 = nullptr;
+    QLabel* lblSunrise = nullptr;
+    QLabel* lblSolarNoon = nullptr;
+    QLabel* lblSunset = nullptr;
+    QLabel* lblupdate = nullptr;
+    QGroupBox* grp1 = nullptr;
+    QRadioButton* rbAmateur = nullptr;
+    QRadioButton* rbGMRS = nullptr;
+    QLineEdit* edtSearch = nullptr;
+    QPushButton* btnSearch = nullptr;
+    QComboBox* cbbResults = nullptr;
+    QGroupBox* grpUSA = nullptr;
+    QGroupBox* grpcdn = nullptr;
+    QLabel* lblDistance = nullptr;
+    QLabel* lblDistance_cdn = nullptr;
+    QLabel* lblOthercall = nullptr;
+    QLineEdit* edtOtherCall = nullptr;
+    QLabel* txtDate = nullptr;
+    QLabel* txtTime = nullptr;
+    QLabel* txtMessage = nullptr;
+    QTimer* tmr1 = nullptr;
+    QTimer* Timer1 = nullptr;
+};

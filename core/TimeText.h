@@ -1,0 +1,14 @@
+#pragma once
+// How the program writes dates and times: the locale's short date and long time (without a
+// time-zone name), and the clock's "month dd yyyy" date.
+
+#include <QDateTime>
+#include <QString>
+
+// The wall-clock parts of dt (its own time spec is ignored), e.g. "5/17/2024 5:21:00 AM".
+QString DateTimeText(const QDateTime& dt);
+QString LongTimeText(const QTime& t);
+// Full month name, two-digit day, four-digit year: "May 07 2024".
+QString ClockDateText(const QDate& d);
+// The computer's present offset of local time from UTC, in seconds.
+int LocalUtcOffsetSeconds();
