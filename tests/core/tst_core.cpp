@@ -1,0 +1,393 @@
+// Settings store, database check, text routines and shared routines.
+#include "core/Database.h"
+#include "core/Paths.h"
+#include "core/Query.h"
+#include "core/SchemaCheck.h"
+#include "core/Settings.h"
+#include "core/SharedRoutines.h"
+#include "core/TextRoutines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString readAll(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll());
+}
+
+void writeFile(const QString& file, const QByteArray& bytes) {
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// One-shot HTTP server on 127.0.0.1 answering every request with the given status and body.
+class TinyHttpServer : public QTcpServer {
+public:
+    TinyHttpServer(int status, QByteArray body) : m_status(status), m_body(std::move(body)) {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = nextPendingConnection()) {
+                connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                    m_request += s->readAll();
+                    if (!m_request.contains("\r\n\r\n"))
+                        return;
+                    QByteArray reply = "HTTP/1.1 " + QByteArray::number(m_status) + " X\r\nContent-Length: " +
+                                       QByteArray::number(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body;
+                    s->write(reply);
+                    s->disconnectFromHost();
+                });
+            }
+        });
+        listen(QHostAddress::LocalHost);
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1/files/x.version").arg(serverPort()); }
+    QByteArray request() const { return m_request; }
+
+private:
+    int m_status;
+    QByteArray m_body;
+    QByteArray m_request;
+};
+
+} // namespace
+
+class TestCore : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void settingsDefaultsWithoutFile();
+    void settingsWritesAndReplacesInPlace();
+    void settingsIntegerParsing_data();
+    void settingsIntegerParsing();
+    void settingsFloatRoundTripAndGarbage();
+    void settingsSectionAndKeyCaseInsensitive();
+
+    void properCase_data();
+    void properCase();
+    void licenseClassName_data();
+    void licenseClassName();
+
+    void decodeTextHonoursMarksAndFallsBack();
+    void shippedFileMissingNamesFolders();
+
+    void checkDatabasesFreshRunsAllSevenInOrder();
+    void checkDatabasesHalfFilledImportsOnlyEntities();
+    void checkDatabasesFilledImportsNothing();
+    void schemaHasColumnsInOrder();
+
+    void stateListExcludesProvincesAndAppends();
+    void readUrlReturnsBodyAndFailsOnError();
+    void versionDataHasFourNumbers();
+
+private:
+    QString m_dist;
+};
+
+void TestCore::initTestCase() {
+    m_dist = qEnvironmentVariable("QM_DIST_DIR");
+    QVERIFY2(!m_dist.isEmpty(), "QM_DIST_DIR is set by CTest");
+    QVERIFY(QDir::setCurrent(m_dist));
+}
+
+void TestCore::settingsDefaultsWithoutFile() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Quillmarsh.cfg"));
+    TSettings s(file);
+    TGlobalProps g;
+    QCOMPARE(g.GridSquare(s), QStringLiteral("DM42NF"));
+    QCOMPARE(g.Latitude(s), 32.22917);
+    QCOMPARE(g.Longitude(s), -110.875);
+    QCOMPARE(g.IsUTC(s), false);
+    QCOMPARE(g.DisType(s), TDisType::SM);
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("Windows")), QStringLiteral("Windows"));
+    QVERIFY2(!QFile::exists(file), "reading must not create the settings file");
+}
+
+void TestCore::settingsWritesAndReplacesInPlace() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Quillmarsh.cfg"));
+    TSettings s(file);
+    TGlobalProps g;
+    g.setDisType(s, TDisType::NM);
+    g.setIsUTC(s, true);
+    s.SaveSetting(QStringLiteral("Theme"), QStringLiteral("Carbon"));
+    QCOMPARE(readAll(file), QStringLiteral("[Settings]\r\nDisType=2\r\nISUTC=1\r\nTheme=Carbon\r\n"));
+    // A second save of a key replaces its line where it stands.
+    g.setDisType(s, TDisType::KM);
+    QCOMPARE(readAll(file), QStringLiteral("[Settings]\r\nDisType=1\r\nISUTC=1\r\nTheme=Carbon\r\n"));
+
+    // Other sections and lines of a hand-made file are kept; a new key goes at the end of its section.
+    writeFile(file, "[Other]\nx=1\n[settings]\nGridSquare = FN31pr \n\n[Last]\ny=2\n");
+    QCOMPARE(s.GetSetting(QStringLiteral("gridsquare"), QStringLiteral("?")), QStringLiteral("FN31pr"));
+    s.SaveSetting(QStringLiteral("FontSize"), 14);
+    QCOMPARE(readAll(file), QStringLiteral("[Other]\nx=1\n[settings]\nGridSquare = FN31pr \nFontSize=14\n\n[Last]\ny=2\n"));
+}
+
+void TestCore::settingsIntegerParsing_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("decimal") << QByteArray("FontSize=14") << 14;
+    QTest::newRow("negative") << QByteArray("FontSize=-3") << -3;
+    QTest::newRow("hex lower") << QByteArray("FontSize=0x1") << 1;
+    QTest::newRow("hex upper") << QByteArray("FontSize=0X1F") << 31;
+    QTest::newRow("hex colour wraps") << QByteArray("FontSize=0xFF000008") << int(0xFF000008);
+    QTest::newRow("bare 0x is not a number") << QByteArray("FontSize=0x") << 99;
+    QTest::newRow("garbage") << QByteArray("FontSize=big") << 99;
+    QTest::newRow("empty") << QByteArray("FontSize=") << 99;
+    QTest::newRow("too large") << QByteArray("FontSize=99999999999") << 99;
+}
+
+void TestCore::settingsIntegerParsing() {
+    QFETCH(QByteArray, line);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("q.cfg"));
+    writeFile(file, "[Settings]\r\n" + line + "\r\n");
+    TSettings s(file);
+    QCOMPARE(s.GetSetting(QStringLiteral("FontSize"), 99), expected);
+}
+
+void TestCore::settingsFloatRoundTripAndGarbage() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("q.cfg"));
+    TSettings s(file);
+    TGlobalProps g;
+    g.setLatitude(s, 33.123456789012345);
+    QCOMPARE(g.Latitude(s), 33.1234567890123);
+    g.setLongitude(s, -110.875);
+    QVERIFY(readAll(file).contains(QStringLiteral("Longitude=-110.875\r\n")));
+
+    // DisType=0x1 is kilometres; a Boolean takes any non-zero integer.
+    writeFile(file, "[Settings]\nDisType=0x1\nISUTC=7\nLatitude=north\n");
+    QCOMPARE(g.DisType(s), TDisType::KM);
+    QCOMPARE(g.IsUTC(s), true);
+    try {
+        g.Latitude(s);
+        QFAIL("a float key holding text must fail");
+    } catch (const SettingsError& e) {
+        const QString msg = QString::fromUtf8(e.what());
+        QVERIFY2(msg.contains(QStringLiteral("Latitude")) && msg.contains(QStringLiteral("north")), qPrintable(msg));
+    }
+    QVERIFY(readAll(file).contains(QStringLiteral("Latitude=north")));
+}
+
+void TestCore::settingsSectionAndKeyCaseInsensitive() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("q.cfg"));
+    writeFile(file, "[SETTINGS]\r\nisutc=1\r\n");
+    TSettings s(file);
+    TGlobalProps g;
+    QCOMPARE(g.IsUTC(s), true);
+    g.setIsUTC(s, false);
+    QCOMPARE(readAll(file), QStringLiteral("[SETTINGS]\r\nISUTC=0\r\n"));
+}
+
+void TestCore::properCase_data() {
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("one letter") << QStringLiteral("x") << QStringLiteral("X");
+    QTest::newRow("upper apostrophe") << QStringLiteral("JOHN O'BRIEN") << QStringLiteral("John O'Brien");
+    QTest::newRow("lower apostrophe") << QStringLiteral("john o'brien") << QStringLiteral("John O'Brien");
+    QTest::newRow("two words") << QStringLiteral("MC DONALD") << QStringLiteral("Mc Donald");
+    QTest::newRow("digit starts word") << QStringLiteral("1ST ST") << QStringLiteral("1St St");
+    QTest::newRow("hyphen") << QStringLiteral("AL-ANON") << QStringLiteral("Al-Anon");
+    QTest::newRow("accented is no letter") << QStringLiteral("ÉCOLE") << QStringLiteral("ÉCole");
+    QTest::newRow("accent kept lower") << QStringLiteral("josé") << QStringLiteral("José");
+}
+
+void TestCore::properCase() {
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QCOMPARE(ProperCase(in), out);
+}
+
+void TestCore::licenseClassName_data() {
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("A") << "A" << "Advanced";
+    QTest::newRow("E") << "E" << "Extra";
+    QTest::newRow("G") << "G" << "General";
+    QTest::newRow("N") << "N" << "Novice";
+    QTest::newRow("P") << "P" << "Technician Plus";
+    QTest::newRow("T") << "T" << "Technician";
+    QTest::newRow("lower e") << "e" << "Club";
+    QTest::newRow("empty") << "" << "Club";
+    QTest::newRow("two letters") << "TT" << "Club";
+}
+
+void TestCore::licenseClassName() {
+    QFETCH(QString, code);
+    QFETCH(QString, name);
+    QCOMPARE(LicenseClassName(code), name);
+}
+
+void TestCore::decodeTextHonoursMarksAndFallsBack() {
+    QCOMPARE(decodeText(QByteArray("\xEF\xBB\xBF" "caf\xC3\xA9")), QStringLiteral("café"));
+    QCOMPARE(decodeText(QByteArray("\xFF\xFE" "h\0i\0", 6)), QStringLiteral("hi"));
+    QCOMPARE(decodeText(QByteArray("caf\xC3\xA9")), QStringLiteral("café"));
+    QCOMPARE(decodeText(QByteArray("caf\xE9 \x93q\x94")), QStringLiteral("café \u201Cq\u201D"));
+}
+
+void TestCore::shippedFileMissingNamesFolders() {
+    try {
+        findShippedFile(QStringLiteral("no-such-script.sql"));
+        QFAIL("a missing shipped file must fail");
+    } catch (const std::runtime_error& e) {
+        const QString msg = QString::fromUtf8(e.what());
+        QVERIFY(msg.contains(QStringLiteral("no-such-script.sql")));
+        QVERIFY(msg.contains(QDir::currentPath()));
+    }
+}
+
+namespace {
+struct Fixture {
+    QTemporaryDir dir;
+    Database condb;
+    Database zipdb;
+    QStringList calls;
+    Fixture() {
+        condb.open(dir.filePath(QStringLiteral("FCCdata.db")));
+        zipdb.open(dir.filePath(QStringLiteral("postal.db")));
+    }
+    ImportStep recorder() {
+        return [this](const ImportJob& j) {
+            calls << dataTypeName(j.kind) + QLatin1Char(':') + QDir(dir.path()).relativeFilePath(j.sourceFile);
+            QVERIFY(j.zipDatabaseFile.endsWith(QStringLiteral("postal.db")));
+        };
+    }
+    SchemaCheckPaths paths() const { return {dir.path() + QLatin1Char('/'), dir.filePath(QStringLiteral("zip.csv"))}; }
+};
+} // namespace
+
+void TestCore::checkDatabasesFreshRunsAllSevenInOrder() {
+    Fixture f;
+    runCheckDatabases(f.condb, f.zipdb, f.paths(), f.recorder());
+    QCOMPARE(f.calls, (QStringList{"ZIP:zip.csv", "CDN:CADN/amateur.txt", "AMT_AM:AMAT/AM.dat", "AMT_HD:AMAT/HD.dat",
+                                   "GMRS_HD:GMRS/HD.dat", "AMT_EN:AMAT/EN.dat", "GMRS_EN:GMRS/EN.dat"}));
+    for (const char* t : {"FCC_EN", "FCC_AM", "FCC_HD", "canada"})
+        QVERIFY(f.condb.tableExists(QLatin1String(t)));
+    QVERIFY(f.zipdb.tableExists(QStringLiteral("zipcodes")));
+}
+
+void TestCore::checkDatabasesHalfFilledImportsOnlyEntities() {
+    Fixture f;
+    runSchemaScript(f.condb, QStringLiteral("fcc.sql"));
+    runSchemaScript(f.zipdb, QStringLiteral("postal.sql"));
+    f.zipdb.exec(QStringLiteral("insert into zipcodes(zip,city,state,latitude,longitude,county) values('85701','Tucson','AZ',32.2,-110.9,'Pima')"));
+    f.condb.exec(QStringLiteral("insert into canada(callsign) values('VE3AAA');"
+                                "insert into FCC_AM values('1','E','');"
+                                "insert into FCC_HD values('1','A','2020-01-01','2030-01-01','1900-01-01','2020-01-01','2020-01-01')"));
+    runCheckDatabases(f.condb, f.zipdb, f.paths(), f.recorder());
+    QCOMPARE(f.calls, (QStringList{"AMT_EN:AMAT/EN.dat", "GMRS_EN:GMRS/EN.dat"}));
+}
+
+void TestCore::checkDatabasesFilledImportsNothing() {
+    Fixture f;
+    runCheckDatabases(f.condb, f.zipdb, f.paths(), [&](const ImportJob& j) {
+        // The fake import fills the table it was asked for, so later counts see rows.
+        Database& db = j.kind == TDataType::ZIP ? f.zipdb : f.condb;
+        switch (j.kind) {
+        case TDataType::ZIP: db.exec(QStringLiteral("insert into zipcodes(zip) values('1')")); break;
+        case TDataType::CDN: db.exec(QStringLiteral("insert into canada(callsign) values('V')")); break;
+        case TDataType::AMT_AM: db.exec(QStringLiteral("insert into FCC_AM(unique_system_identifier) values('1')")); break;
+        case TDataType::AMT_HD: db.exec(QStringLiteral("insert into FCC_HD(unique_system_identifier) values('1')")); break;
+        case TDataType::AMT_EN: db.exec(QStringLiteral("insert into FCC_EN(unique_system_identifier) values('1')")); break;
+        default: break;
+        }
+        f.calls << dataTypeName(j.kind);
+    });
+    QCOMPARE(f.calls.size(), 7);   // the GMRS imports follow their amateur twins in the same step
+    f.calls.clear();
+    runCheckDatabases(f.condb, f.zipdb, f.paths(), f.recorder());
+    QCOMPARE(f.calls, QStringList());
+}
+
+void TestCore::schemaHasColumnsInOrder() {
+    Fixture f;
+    runSchemaScript(f.condb, QStringLiteral("fcc.sql"));
+    runSchemaScript(f.zipdb, QStringLiteral("postal.sql"));
+    auto columns = [](Database& db, const QString& table) {
+        Query q;
+        q.open(db, QStringLiteral("select name from pragma_table_info(?1) order by cid"), {table});
+        QStringList names;
+        for (int i = 0; i < q.recordCount(); ++i)
+            names << q.value(i, 0).toString();
+        return names.join(QLatin1Char(','));
+    };
+    QCOMPARE(columns(f.condb, QStringLiteral("FCC_EN")),
+             QStringLiteral("unique_system_identifier,call_sign,licensee_id,entity_name,first_name,mi,last_name,street_address,"
+                            "po_box,city,state,zip_code,county,frn,service"));
+    QCOMPARE(columns(f.condb, QStringLiteral("FCC_AM")), QStringLiteral("unique_system_identifier,operator_class,previous_callsign"));
+    QCOMPARE(columns(f.condb, QStringLiteral("FCC_HD")),
+             QStringLiteral("unique_system_identifier,license_status,grant_date,expired_date,cancellation_date,effective_date,"
+                            "last_action_date"));
+    QCOMPARE(columns(f.condb, QStringLiteral("canada")),
+             QStringLiteral("callsign,first_name,surname,address_line,city,prov,postal_code,qual_a,qual_b,qual_c,qual_d,qual_e,"
+                            "club_name1,club_name2,club_address,club_city,club_prov,club_postal"));
+    QCOMPARE(columns(f.zipdb, QStringLiteral("zipcodes")), QStringLiteral("key,zip,city,state,latitude,longitude,county"));
+    f.zipdb.exec(QStringLiteral("insert into zipcodes(zip) values('1'); insert into zipcodes(zip) values('2')"));
+    QCOMPARE(f.zipdb.scalar(QStringLiteral("select max(key) from zipcodes")).toInt(), 2);
+}
+
+void TestCore::stateListExcludesProvincesAndAppends() {
+    Fixture f;
+    runSchemaScript(f.zipdb, QStringLiteral("postal.sql"));
+    f.zipdb.exec(QStringLiteral("insert into zipcodes(zip,state) values ('1','AZ'),('2','ON'),('3','AE'),('4',''),('5','AK'),"
+                                "('6','AZ'),('7','AS'),('8','PR')"));
+    Query q;
+    QStringList list{QStringLiteral("XX")};
+    GetStateList(f.zipdb, q, list);
+    QCOMPARE(list, (QStringList{"XX", "AK", "AZ", "PR"}));
+    GetStateList(f.zipdb, q, list);
+    QCOMPARE(list.count(QStringLiteral("AZ")), 2);
+    QVERIFY(q.isOpen());
+}
+
+void TestCore::readUrlReturnsBodyAndFailsOnError() {
+    QByteArray body(2500, 'x');
+    body[0] = '\x93';   // a byte of the 8-bit code page
+    TinyHttpServer ok(200, body);
+    const QString text = ReadURL(ok.url());
+    QCOMPARE(text.size(), 2500);
+    QCOMPARE(text.at(0), QChar(0x201C));
+    QVERIFY(ok.request().contains("User-Agent: VER1010"));
+
+    TinyHttpServer missing(404, "nope");
+    try {
+        ReadURL(missing.url());
+        QFAIL("an error status must fail");
+    } catch (const UrlError& e) {
+        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot open URL ") + missing.url());
+    }
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost);
+    const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
+    closed.close();
+    QVERIFY_THROWS_EXCEPTION(UrlError, ReadURL(refused));
+}
+
+void TestCore::versionDataHasFourNumbers() {
+    const TEXEVersionData v = ReadVersionData(QStringLiteral("/x/quillmarsh"));
+    const QStringList parts = v.FileVersion.split(QLatin1Char('.'));
+    QCOMPARE(parts.size(), 4);
+    for (const QString& p : parts) {
+        bool ok = false;
+        p.toInt(&ok);
+        QVERIFY(ok);
+    }
+    QCOMPARE(v.OriginalFileName, QStringLiteral("quillmarsh"));
+}
+
+QTEST_GUILESS_MAIN(TestCore)
+#include "tst_core.moc"
