@@ -1,0 +1,71 @@
+#include "SampleGenerator.h"
+
+#include "ArchiveWriter.h"
+#include "TextOut.h"
+#include "ZipTable.h"
+
+#include <QDir>
+
+#include <stdexcept>
+#include <thread>
+
+namespace sampledata {
+
+std::int64_t sampleToday()
+{
+    return daysFromCivil(2026, 4, 17);
+}
+
+SampleSummary generateSampleData(const SampleOptions& options)
+{
+    const QString out = QDir(options.outDir).absolutePath();
+    if (!QDir().mkpath(out))
+        throw std::runtime_error("cannot create " + out.toStdString());
+    const ZipTable zips(options.zipTable);
+    const bool full = options.scale == Scale::Full;
+
+    UlsSizes sizes;
+    sizes.amateur = full ? 1560000 : 400;
+    sizes.gmrs = full ? 600000 : 200;
+    sizes.lookupCalls = full ? 3000 : 100;
+    const QString amat = out + QStringLiteral("/AMAT"), gmrs = out + QStringLiteral("/GMRS"),
+                  cadn = out + QStringLiteral("/CADN");
+    SampleSummary summary;
+    summary.uls = UlsWriter(zips, options.seed, sampleToday())
+                      .write(amat, gmrs, out + QStringLiteral("/calls.txt"), sizes);
+    QDir().mkpath(cadn);
+    summary.canada = CanadianWriter(zips, options.seed, sampleToday())
+                         .write(cadn + QStringLiteral("/amateur.txt"), full ? 91557 : 200);
+
+    if (!options.archives)
+        return summary;
+    const std::time_t stamp = std::time_t(sampleToday() * 86400);
+    auto member = [](const QString& dir, const QString& name) { return ArchiveMember {name, dir + u'/' + name}; };
+    // The amateur archive is the largest; compress it beside the other two (libzip handles are
+    // independent, and an exception must not escape the thread).
+    std::string amateurError;
+    std::thread amateurThread([&] {
+        try {
+            writeZipArchive(out + QStringLiteral("/l_amat.zip"),
+                            {member(amat, QStringLiteral("AM.dat")), member(amat, QStringLiteral("EN.dat")),
+                             member(amat, QStringLiteral("HD.dat"))},
+                            stamp);
+        } catch (const std::exception& e) {
+            amateurError = e.what();
+        }
+    });
+    try {
+        writeZipArchive(out + QStringLiteral("/l_gmrs.zip"),
+                        {member(gmrs, QStringLiteral("EN.dat")), member(gmrs, QStringLiteral("HD.dat"))}, stamp);
+        writeZipArchive(out + QStringLiteral("/amateur.zip"), {member(cadn, QStringLiteral("amateur.txt"))}, stamp);
+    } catch (...) {
+        amateurThread.join();
+        throw;
+    }
+    amateurThread.join();
+    if (!amateurError.empty())
+        throw std::runtime_error(amateurError);
+    return summary;
+}
+
+} // namespace sampledata
