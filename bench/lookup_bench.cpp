@@ -1,0 +1,138 @@
+// bench_lookup FCCdata.db calls.txt [--count N] [--prefix W1A%] [--repeat R]
+// Times the main window's call sign look-ups on a filled licence database, through the same
+// data set class and the same statements: the exact amateur look-up for N calls drawn from the
+// list (median and 95th percentile, microseconds), and the wildcard listing of a prefix
+// (median over R runs, milliseconds). Prints figures only; not part of ctest.
+
+#include "core/Database.h"
+#include "core/Query.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStringList>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// The statements of the look-up in the main window, unchanged.
+const QString kAmateurExact = QStringLiteral(
+    "select * from [fcc_en],[fcc_am],[fcc_hd] where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier"
+    " and [fcc_en].unique_system_identifier=[fcc_am].unique_system_identifier and [fcc_hd].license_status='A'"
+    " and [fcc_en].service='AMAT' and [fcc_en].call_sign=?1 order by [fcc_hd].grant_date desc");
+const QString kAmateurList = QStringLiteral(
+    "select [fcc_en].[call_sign] from [fcc_en], [fcc_hd] where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier"
+    " and [fcc_hd].license_status='A' and [fcc_en].service='AMAT' and [fcc_en].call_sign like ?1");
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t k = std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5));
+    return v[k];
+}
+
+// A fixed shuffle (splitmix64), so every run looks up the same calls in the same order.
+void shuffle(QStringList& items)
+{
+    std::uint64_t state = 0x5eed;
+    for (qsizetype i = items.size() - 1; i > 0; --i) {
+        state += 0x9e3779b97f4a7c15ULL;
+        std::uint64_t z = state;
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+        z ^= z >> 31;
+        items.swapItemsAt(i, qsizetype(z % std::uint64_t(i + 1)));
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout), err(stderr);
+    const QStringList args = app.arguments();
+    if (args.size() < 3) {
+        err << "usage: bench_lookup FCCdata.db calls.txt [--count N] [--prefix W1A%] [--repeat R]\n";
+        return 2;
+    }
+    int count = 3000, repeat = 21;
+    QString prefix = QStringLiteral("W1A%");
+    for (int i = 3; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--count"))
+            count = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--prefix"))
+            prefix = args[i + 1];
+        else if (args[i] == QLatin1String("--repeat"))
+            repeat = args[i + 1].toInt();
+    }
+
+    QFile list(args[2]);
+    if (!list.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        err << "cannot read " << args[2] << "\n";
+        return 1;
+    }
+    QStringList calls = QString::fromLatin1(list.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    if (calls.isEmpty()) {
+        err << "no calls in " << args[2] << "\n";
+        return 1;
+    }
+    shuffle(calls);
+
+    try {
+        Database db;
+        db.open(args[1]);
+        Query q;
+        // Warm the page cache the way a running program has it; the first look-up after start
+        // is reported separately.
+        QElapsedTimer t;
+        t.start();
+        q.open(db, kAmateurExact, {calls.first()});
+        const double firstUs = double(t.nsecsElapsed()) / 1000.0;
+        for (int i = 0; i < std::min<qsizetype>(200, calls.size()); ++i)
+            q.open(db, kAmateurExact, {calls[i]});
+
+        std::vector<double> exact;
+        exact.reserve(std::size_t(count));
+        int one = 0, none = 0, several = 0;
+        for (int i = 0; i < count; ++i) {
+            const QString& call = calls[i % calls.size()];
+            t.restart();
+            q.open(db, kAmateurExact, {call});
+            exact.push_back(double(t.nsecsElapsed()) / 1000.0);
+            const int rows = q.recordCount();
+            (rows == 1 ? one : rows == 0 ? none : several)++;
+        }
+
+        std::vector<double> wildcard;
+        int listed = 0;
+        for (int r = 0; r < repeat; ++r) {
+            t.restart();
+            q.open(db, kAmateurList, {prefix});
+            wildcard.push_back(double(t.nsecsElapsed()) / 1e6);
+            listed = q.recordCount();
+        }
+
+        out << "exact look-up: " << count << " calls (" << one << " one row, " << none << " none, " << several
+            << " several); median " << QString::number(percentile(exact, 0.5), 'f', 1) << " us, p95 "
+            << QString::number(percentile(exact, 0.95), 'f', 1) << " us, first (cold) "
+            << QString::number(firstUs, 'f', 1) << " us\n";
+        out << "wildcard " << prefix << ": " << listed << " calls; median "
+            << QString::number(percentile(wildcard, 0.5), 'f', 2) << " ms over " << repeat << " runs, max "
+            << QString::number(percentile(wildcard, 1.0), 'f', 2) << " ms\n";
+        out << "exact_median_us=" << QString::number(percentile(exact, 0.5), 'f', 1)
+            << " exact_p95_us=" << QString::number(percentile(exact, 0.95), 'f', 1)
+            << " wildcard_median_ms=" << QString::number(percentile(wildcard, 0.5), 'f', 2)
+            << " wildcard_rows=" << listed << " found_one=" << one << "\n";
+    } catch (const DatabaseError& e) {
+        err << "bench_lookup: " << e.message() << "\n";
+        return 1;
+    }
+    return 0;
+}
