@@ -73,7 +73,7 @@ inline constexpr const char* clubKinds[] = {
 inline constexpr const char* caGiven[] = {
     "Jean", "Pierre", "Marc", "Michel", "Andr\xE9", "Fran\xE7ois", "Luc", "St\xE9phane",
     "Sylvain", "Denis", "R\xE9jean", "Gilles", "Normand", "H\xE9l\xE8ne", "Sylvie", "Nathalie",
-    "Isabelle", "Chantal", "Jos\xE9" "e", "Genevi\xE8ve", "Bill", "Robert", "David", "John",
+    "Isabelle", "Chantal", "Jos\xE9" "e", "Genevi\xE8ve", "Wilfred", "Robert", "David", "John",
     "James", "Michael", "Richard", "Douglas", "Gordon", "Kenneth", "Brian", "Wayne", "Gary",
     "Donald", "Ian", "Colin", "Murray", "Trevor", "Susan", "Karen", "Linda", "Margaret",
     "Heather", "Janet", "Wei", "Rajesh", "Harpreet",
