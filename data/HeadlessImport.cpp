@@ -1,0 +1,75 @@
+#include "data/HeadlessImport.h"
+
+#include "core/Database.h"
+#include "core/SchemaCheck.h"
+#include "data/ImportEngine.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <exception>
+
+QString importReportLine(const ImportResult& r) {
+    QString line = QStringLiteral("%1  %2  lines %3  rows %4  skipped %5  %6 s")
+                       .arg(dataTypeName(r.kind).leftJustified(7), r.file)
+                       .arg(r.lines)
+                       .arg(r.rows)
+                       .arg(r.skipped)
+                       .arg(r.seconds, 0, 'f', 2);
+    if (!r.ok)
+        line += QStringLiteral("  FAILED%1: %2")
+                    .arg(r.errorLine > 0 ? QStringLiteral(" at line %1").arg(r.errorLine) : QString(), r.error);
+    return line;
+}
+
+int runHeadlessImport(const QString& dataDir, QTextStream& out, QTextStream& err) {
+    const QFileInfo dir(dataDir);
+    if (!dir.isDir()) {
+        err << "quillmarsh-import: \"" << dataDir << "\" is not a folder\n";
+        return 2;
+    }
+    const QString base = QDir(dir.absoluteFilePath()).absolutePath() + QLatin1Char('/');
+
+    QElapsedTimer timer;
+    timer.start();
+    int imports = 0, failed = 0;
+    qint64 lines = 0, rows = 0, skipped = 0;
+    try {
+        Database condb, zipdb;
+        condb.open(base + QStringLiteral("FCCdata.db"));
+        zipdb.open(base + QStringLiteral("postal.db"));
+        SchemaCheckPaths paths;
+        paths.appDataPath = base;
+        runCheckDatabases(condb, zipdb, paths, [&](const ImportJob& job) {
+            ImportEngine engine(job);
+            const ImportResult r = engine.run();
+            ++imports;
+            lines += r.lines;
+            rows += r.rows;
+            skipped += r.skipped;
+            if (!r.ok)
+                ++failed;
+            out << importReportLine(r) << '\n';
+            for (auto it = r.skipReasons.cbegin(); it != r.skipReasons.cend(); ++it)
+                err << "  skipped " << it.value() << ": " << it.key() << '\n';
+            out.flush();
+            err.flush();
+        });
+    } catch (const DatabaseError& e) {
+        err << "quillmarsh-import: " << e.message() << '\n';
+        return 2;
+    } catch (const std::exception& e) {
+        err << "quillmarsh-import: " << QString::fromUtf8(e.what()) << '\n';
+        return 2;
+    }
+    out << QStringLiteral("total    %1 imports  lines %2  rows %3  skipped %4  %5 s%6")
+               .arg(imports)
+               .arg(lines)
+               .arg(rows)
+               .arg(skipped)
+               .arg(double(timer.nsecsElapsed()) / 1e9, 0, 'f', 2)
+               .arg(failed ? QStringLiteral("  %1 FAILED").arg(failed) : QString())
+        << '\n';
+    out.flush();
+    return failed ? 1 : 0;
+}

@@ -1,0 +1,329 @@
+#include "data/ImportEngine.h"
+
+#include "core/Database.h"
+#include "data/ByteText.h"
+#include "data/LineReader.h"
+#include "data/RecordParsers.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Thrown inside run() only, to unwind to the rollback when the user cancels.
+struct Cancelled {};
+
+constexpr int kMaxSkipExamples = 10;
+
+QString insertSql(TDataType kind) {
+    switch (kind) {
+    case TDataType::AMT_AM: return QStringLiteral("insert into FCC_AM values(?1,?2,?3)");
+    case TDataType::AMT_EN:
+    case TDataType::GMRS_EN:
+        return QStringLiteral("insert into FCC_EN values(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15)");
+    case TDataType::AMT_HD:
+    case TDataType::GMRS_HD: return QStringLiteral("insert into FCC_HD values(?1,?2,?3,?4,?5,?6,?7)");
+    case TDataType::CDN:
+        return QStringLiteral("insert into canada values(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15,?16,?17,?18)");
+    case TDataType::ZIP:
+        return QStringLiteral("insert into zipcodes (zip,city,state,latitude,longitude,county) values(?1,?2,?3,?4,?5,?6)");
+    case TDataType::GMRS_AM: break;
+    }
+    throw std::runtime_error("There is no import for GMRS AM records");
+}
+
+QString quotedIdentifier(const QString& name) {
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+// The table's own indexes (not those SQLite makes for constraints), to drop and build again.
+std::vector<std::pair<QString, QString>> tableIndexes(Database& db, const QString& table) {
+    std::vector<std::pair<QString, QString>> out;
+    Statement st(db, QStringLiteral("select name, sql from sqlite_master where type='index' and tbl_name=?1 collate nocase "
+                                    "and sql is not null order by name"));
+    st.bind(1, table);
+    while (st.step())
+        out.emplace_back(st.text(0), st.text(1));
+    return out;
+}
+
+void bindRow(Statement& ins, const RowValues& row) {
+    for (int i = 0; i < row.count(); ++i) {
+        const std::string_view v = row.value(i);
+        ins.bindText(i + 1, v.data(), int(v.size()));
+    }
+    ins.execute();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+QString ImportResult::failureText() const {
+    const QString where = errorLine > 0 ? QStringLiteral(" at line %1").arg(errorLine) : QString();
+    if (cancelled)
+        return QStringLiteral("The import of \"%1\" was cancelled%2. Nothing of this file was kept; it will be imported again at "
+                              "the next start.")
+            .arg(file, where);
+    return QStringLiteral("The import of \"%1\" failed%2: %3\nNothing of this file was kept; it will be imported again at the "
+                          "next start.")
+        .arg(file, where, error);
+}
+
+QString ImportResult::skippedText() const {
+    QStringList reasons;
+    for (auto it = skipReasons.cbegin(); it != skipReasons.cend(); ++it)
+        reasons << QStringLiteral("%1: %2").arg(it.key()).arg(it.value());
+    return QStringLiteral("%1 of %2 lines of \"%3\" were skipped:\n%4").arg(skipped).arg(lines).arg(file, reasons.join(QLatin1Char('\n')));
+}
+
+QString importCaption(TDataType kind) {
+    switch (kind) {
+    case TDataType::AMT_EN: return QStringLiteral("Amateur EN Records");
+    case TDataType::AMT_HD: return QStringLiteral("Amateur HD Records");
+    case TDataType::AMT_AM: return QStringLiteral("Amateur AM Records");
+    case TDataType::CDN: return QStringLiteral("Canadian Amateur Recrods");
+    case TDataType::ZIP: return QStringLiteral("Zipcode Recrods");
+    case TDataType::GMRS_EN: return QStringLiteral("GMRS EN Records");
+    case TDataType::GMRS_HD: return QStringLiteral("GMRS HD Records");
+    case TDataType::GMRS_AM: break;
+    }
+    return QString();
+}
+
+int importProgressStep(TDataType kind) { return isUlsKind(kind) ? 2000 : 1000; }
+
+QString importTable(TDataType kind) {
+    switch (kind) {
+    case TDataType::AMT_AM:
+    case TDataType::GMRS_AM: return QStringLiteral("FCC_AM");
+    case TDataType::AMT_EN:
+    case TDataType::GMRS_EN: return QStringLiteral("FCC_EN");
+    case TDataType::AMT_HD:
+    case TDataType::GMRS_HD: return QStringLiteral("FCC_HD");
+    case TDataType::CDN: return QStringLiteral("canada");
+    case TDataType::ZIP: return QStringLiteral("zipcodes");
+    }
+    return QString();
+}
+
+// ---------------------------------------------------------------------------
+
+struct ImportEngine::Stats {
+    ImportResult& result;
+    CountyTable counties;
+    int step = 2000;
+    qint64 nextProgress = 2000;
+    qint64 line = 0;   // line being worked on, for the failure report
+};
+
+ImportEngine::ImportEngine(const ImportJob& job, QObject* parent) : QObject(parent), m_job(job) {
+    qRegisterMetaType<ImportResult>();
+}
+
+void ImportEngine::start() { emit finished(run()); }
+
+ImportResult ImportEngine::run() {
+    QElapsedTimer timer;
+    timer.start();
+    ImportResult result;
+    result.kind = m_job.kind;
+    result.file = m_job.sourceFile;
+    Stats st{result, {}, importProgressStep(m_job.kind), importProgressStep(m_job.kind), 0};
+    try {
+        if (cancelRequested())
+            throw Cancelled{};
+        Database db;
+        load(db, st);
+        result.ok = true;
+    } catch (const Cancelled&) {
+        result.cancelled = true;
+        result.error = QStringLiteral("cancelled");
+    } catch (const DatabaseError& e) {
+        result.error = e.message();
+    } catch (const std::exception& e) {
+        result.error = QString::fromUtf8(e.what());
+    } catch (...) {
+        result.error = QStringLiteral("unexpected error");
+    }
+    if (!result.ok) {
+        result.errorLine = st.line;
+        result.rows = 0;   // rolled back
+    }
+    result.seconds = double(timer.nsecsElapsed()) / 1e9;
+    return result;
+}
+
+void ImportEngine::load(Database& db, Stats& st) {
+    const TDataType kind = m_job.kind;
+    insertSql(kind);   // refuses a kind without an import before anything is opened
+    LineReader reader(m_job.sourceFile);
+
+    if ((kind == TDataType::AMT_EN || kind == TDataType::GMRS_EN) && !m_job.zipDatabaseFile.isEmpty() &&
+        QFileInfo::exists(m_job.zipDatabaseFile)) {
+        Database zipdb;
+        zipdb.open(m_job.zipDatabaseFile);
+        if (zipdb.tableExists(QStringLiteral("zipcodes")))
+            st.counties.load(zipdb);
+    }
+
+    db.open(m_job.databaseFile);
+    // Nothing is durable until the commit anyway, and a failed load is rolled back and redone.
+    db.exec(QStringLiteral("PRAGMA synchronous=OFF; PRAGMA cache_size=-262144; PRAGMA temp_store=MEMORY;"));
+
+    emit begun(reader.estimatedTotalLines());
+    TransactionGuard tx(db);
+    const QString table = importTable(kind);
+    const auto indexes = tableIndexes(db, table);
+    for (const auto& index : indexes)
+        db.exec(QStringLiteral("DROP INDEX %1").arg(quotedIdentifier(index.first)));
+
+    if (isUlsKind(kind))
+        loadUls(db, reader, st);
+    else if (kind == TDataType::CDN)
+        loadCanadian(db, reader, st);
+    else
+        loadZip(db, reader, st);
+    st.result.lines = reader.lineNumber();
+    st.line = 0;
+    emit committing();
+    for (const auto& index : indexes) {
+        if (cancelRequested())
+            throw Cancelled{};
+        db.exec(index.second);
+    }
+    tx.commit();
+}
+
+void ImportEngine::noteSkip(Stats& st, const char* reason, qint64 line) {
+    ImportResult& r = st.result;
+    ++r.skipped;
+    const QString text = QString::fromLatin1(reason);
+    ++r.skipReasons[text];
+    if (r.skipExamples.size() < kMaxSkipExamples)
+        r.skipExamples << QStringLiteral("line %1: %2").arg(line).arg(text);
+}
+
+void ImportEngine::lineDone(LineReader& reader, Stats& st, qint64 lines) {
+    if (lines >= st.nextProgress) {
+        st.nextProgress = (lines / st.step + 1) * st.step;
+        emit progress(lines - lines % st.step, reader.estimatedTotalLines());
+    }
+    if (cancelRequested())
+        throw Cancelled{};
+}
+
+void ImportEngine::loadUls(Database& db, LineReader& reader, Stats& st) {
+    Statement ins(db, insertSql(m_job.kind));
+    UlsRecordAssembler records(reader, ulsRecordType(m_job.kind));
+    UlsRecordAssembler::Record rec;
+    RowValues row;
+    while (records.next(rec)) {
+        st.line = rec.firstLine;
+        if (rec.orphan) {
+            noteSkip(st, skip::Orphan, rec.firstLine);
+        } else {
+            if (rec.pieces > 1)
+                ++st.result.joined;
+            if (const SkipReason why = buildUlsRow(m_job.kind, rec.text, st.counties, row)) {
+                noteSkip(st, why.text, rec.firstLine);
+            } else {
+                bindRow(ins, row);
+                ++st.result.rows;
+            }
+        }
+        // The assembler reads one line ahead; count only the lines of finished records.
+        lineDone(reader, st, rec.lastLine);
+    }
+}
+
+void ImportEngine::loadCanadian(Database& db, LineReader& reader, Stats& st) {
+    Statement ins(db, insertSql(TDataType::CDN));
+    std::string_view line;
+    // Title, blank, count and blank lines come before the records.
+    for (int i = 0; i < 4 && reader.next(line); ++i) {
+    }
+    RowValues row;
+    while (reader.next(line)) {
+        st.line = reader.lineNumber();
+        if (const SkipReason why = buildCanadianRow(line, row)) {
+            noteSkip(st, why.text, st.line);
+        } else {
+            bindRow(ins, row);
+            ++st.result.rows;
+        }
+        lineDone(reader, st, reader.lineNumber());
+    }
+}
+
+void ImportEngine::loadZip(Database& db, LineReader& reader, Stats& st) {
+    Statement ins(db, insertSql(TDataType::ZIP));
+    std::string_view physical;
+    ZipRow row;
+    while (reader.next(physical)) {
+        st.line = reader.lineNumber();
+        // A CR on its own ends a line of the zip list as well.
+        size_t start = 0;
+        for (;;) {
+            const size_t cr = physical.find('\r', start);
+            const std::string_view line = physical.substr(start, cr == std::string_view::npos ? std::string_view::npos : cr - start);
+            if (const SkipReason why = buildZipRow(line, row)) {
+                noteSkip(st, why.text, st.line);
+            } else {
+                ins.bind(1, row.zip);
+                ins.bind(2, row.city);
+                ins.bind(3, row.state);
+                ins.bind(4, row.latitude);
+                ins.bind(5, row.longitude);
+                ins.bind(6, row.county);
+                ins.execute();
+                ++st.result.rows;
+            }
+            if (cr == std::string_view::npos)
+                break;
+            start = cr + 1;
+        }
+        lineDone(reader, st, reader.lineNumber());
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+ImportThread::ImportThread(const ImportJob& job, QObject* parent)
+    : QObject(parent), m_engine(std::make_unique<ImportEngine>(job)) {
+    m_result.kind = job.kind;
+    m_result.file = job.sourceFile;
+    m_thread.setObjectName(QStringLiteral("import"));
+    m_engine->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::started, m_engine.get(), &ImportEngine::start);
+    connect(m_engine.get(), &ImportEngine::begun, this, &ImportThread::begun);
+    connect(m_engine.get(), &ImportEngine::progress, this, &ImportThread::progress);
+    connect(m_engine.get(), &ImportEngine::committing, this, &ImportThread::committing);
+    connect(m_engine.get(), &ImportEngine::finished, this, [this](const ImportResult& r) {
+        m_thread.quit();
+        m_thread.wait();
+        m_result = r;
+        m_running = false;
+        emit finished(r);
+    });
+}
+
+ImportThread::~ImportThread() {
+    m_engine->cancel();
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void ImportThread::start() {
+    if (m_running || m_thread.isFinished())
+        return;
+    m_running = true;
+    m_thread.start();
+}
+
+void ImportThread::cancel() { m_engine->cancel(); }

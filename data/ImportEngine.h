@@ -1,0 +1,107 @@
+#pragma once
+// ImportEngine: loads one source file into one table (ImportJob) on whatever thread calls
+// run(): its own connection, bulk-load settings, the table's indexes dropped before the load
+// and built again after it in the same transaction, one prepared insert with bound values,
+// progress by signals, cancel by an atomic flag. Any failure or a cancel rolls the whole file
+// back; run() never throws and reports the file, the line and the reason instead.
+// ImportThread: runs one engine on a QThread and hands its signals to the owner's thread.
+// Collaborators: LineReader/UlsRecordAssembler (input), RecordParsers (rows), Database,
+// TfrmDataProcess and the headless importer (callers).
+
+#include "core/ImportTypes.h"
+
+#include <QMap>
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+#include <atomic>
+#include <memory>
+
+class Database;
+class LineReader;
+
+struct ImportResult {
+    TDataType kind = TDataType::ZIP;
+    QString file;
+    bool ok = false;
+    bool cancelled = false;
+    QString error;              // why it failed (empty when ok)
+    qint64 errorLine = 0;       // 1-based line of the source file; 0 when not tied to a line
+    qint64 lines = 0;           // lines read
+    qint64 rows = 0;            // rows written (and committed when ok)
+    qint64 skipped = 0;         // records left out, by reason below
+    qint64 joined = 0;          // records put together from several lines
+    QMap<QString, qint64> skipReasons;
+    QStringList skipExamples;   // the first few, "line N: reason"
+    double seconds = 0.0;
+
+    // The texts the window shows and the headless importer prints.
+    QString failureText() const;
+    QString skippedText() const;
+};
+Q_DECLARE_METATYPE(ImportResult)
+
+// The record type caption the import window shows for a kind.
+QString importCaption(TDataType kind);
+// Lines between two progress reports.
+int importProgressStep(TDataType kind);
+// The table a kind fills.
+QString importTable(TDataType kind);
+
+class ImportEngine : public QObject {
+    Q_OBJECT
+public:
+    explicit ImportEngine(const ImportJob& job, QObject* parent = nullptr);
+
+    ImportResult run();
+    void cancel() { m_cancel.store(true, std::memory_order_relaxed); }
+    bool cancelRequested() const { return m_cancel.load(std::memory_order_relaxed); }
+    const ImportJob& job() const { return m_job; }
+
+public slots:
+    void start();   // run(), then finished()
+
+signals:
+    void begun(qint64 totalLinesEstimate);
+    void progress(qint64 linesDone, qint64 totalLinesEstimate);
+    void committing();
+    void finished(const ImportResult& result);
+
+private:
+    struct Stats;
+    void load(Database& db, Stats& st);
+    void loadUls(Database& db, LineReader& reader, Stats& st);
+    void loadCanadian(Database& db, LineReader& reader, Stats& st);
+    void loadZip(Database& db, LineReader& reader, Stats& st);
+    void lineDone(LineReader& reader, Stats& st, qint64 lines);
+    void noteSkip(Stats& st, const char* reason, qint64 line);
+
+    ImportJob m_job;
+    std::atomic<bool> m_cancel{false};
+};
+
+class ImportThread : public QObject {
+    Q_OBJECT
+public:
+    explicit ImportThread(const ImportJob& job, QObject* parent = nullptr);
+    ~ImportThread() override;   // cancels and waits for a running worker
+
+    void start();
+    void cancel();
+    bool isRunning() const { return m_running; }
+    const ImportResult& result() const { return m_result; }
+
+signals:
+    void begun(qint64 totalLinesEstimate);
+    void progress(qint64 linesDone, qint64 totalLinesEstimate);
+    void committing();
+    void finished(const ImportResult& result);
+
+private:
+    QThread m_thread;
+    std::unique_ptr<ImportEngine> m_engine;
+    ImportResult m_result;
+    bool m_running = false;
+};

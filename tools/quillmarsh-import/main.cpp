@@ -1,0 +1,23 @@
+// quillmarsh-import DATA_DIR: fills every empty table of the data folder from the extracted
+// source files, as the program does at start-up, without windows.
+
+#include "data/HeadlessImport.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTextStream>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 2 || args.at(1).startsWith(QLatin1Char('-'))) {
+        err << "usage: quillmarsh-import DATA_DIR\n"
+               "Creates FCCdata.db and postal.db in DATA_DIR when missing and imports every empty table from\n"
+               "DATA_DIR/AMAT, DATA_DIR/GMRS, DATA_DIR/CADN/amateur.txt and the shipped postal_update.csv.\n";
+        return 2;
+    }
+    return runHeadlessImport(args.at(1), out, err);
+}
