@@ -24,7 +24,7 @@ public:
 
     bool isRunning() const;
     // The outcome once the worker has ended.
-    const ImportResult& result() const { return m_result; }
+    const ImportResult& importResult() const { return m_result; }
 
 public slots:
     void reject() override;
