@@ -3,6 +3,7 @@
 #include "core/Database.h"
 #include "core/SchemaCheck.h"
 #include "data/ImportEngine.h"
+#include "data/TableIndexes.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -55,6 +56,8 @@ int runHeadlessImport(const QString& dataDir, QTextStream& out, QTextStream& err
             out.flush();
             err.flush();
         });
+        // Indexes left for a load that did not come (a crash between the amateur and GMRS files).
+        settlePendingIndexes(condb);
     } catch (const DatabaseError& e) {
         err << "quillmarsh-import: " << e.message() << '\n';
         return 2;

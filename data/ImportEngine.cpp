@@ -4,6 +4,7 @@
 #include "data/ByteText.h"
 #include "data/LineReader.h"
 #include "data/RecordParsers.h"
+#include "data/TableIndexes.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -33,23 +34,6 @@ QString insertSql(TDataType kind) {
     case TDataType::GMRS_AM: break;
     }
     throw std::runtime_error("There is no import for GMRS AM records");
-}
-
-QString quotedIdentifier(const QString& name) {
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
-// The table's own indexes (not those SQLite makes for constraints), to drop and build again.
-std::vector<std::pair<QString, QString>> tableIndexes(Database& db, const QString& table) {
-    std::vector<std::pair<QString, QString>> out;
-    Statement st(db, QStringLiteral("select name, sql from sqlite_master where type='index' and tbl_name=?1 collate nocase "
-                                    "and sql is not null order by name"));
-    st.bind(1, table);
-    while (st.step())
-        out.emplace_back(st.text(0), st.text(1));
-    return out;
 }
 
 void bindRow(Statement& ins, const RowValues& row) {
@@ -135,10 +119,10 @@ ImportResult ImportEngine::run() {
     result.kind = m_job.kind;
     result.file = m_job.sourceFile;
     Stats st{result, {}, importProgressStep(m_job.kind), importProgressStep(m_job.kind), 0};
+    Database db;
     try {
         if (cancelRequested())
             throw Cancelled{};
-        Database db;
         load(db, st);
         result.ok = true;
     } catch (const Cancelled&) {
@@ -154,6 +138,15 @@ ImportResult ImportEngine::run() {
     if (!result.ok) {
         result.errorLine = st.line;
         result.rows = 0;   // rolled back
+        // The rows an earlier load left without their indexes get them now.
+        if (db.isOpen() || QFileInfo::exists(m_job.databaseFile)) {
+            try {
+                db.open(m_job.databaseFile);
+                settlePendingIndexes(db, importTable(m_job.kind));
+            } catch (const std::exception& e) {
+                result.error += QStringLiteral("; the table's indexes could not be built: %1").arg(QString::fromUtf8(e.what()));
+            }
+        }
     }
     result.seconds = double(timer.nsecsElapsed()) / 1e9;
     return result;
@@ -173,15 +166,16 @@ void ImportEngine::load(Database& db, Stats& st) {
     }
 
     db.open(m_job.databaseFile);
-    // Nothing is durable until the commit anyway, and a failed load is rolled back and redone.
-    db.exec(QStringLiteral("PRAGMA synchronous=OFF; PRAGMA cache_size=-262144; PRAGMA temp_store=MEMORY;"));
+    // Nothing is durable before the commit anyway, and a failed load is rolled back and redone.
+    db.exec(QStringLiteral("PRAGMA synchronous=OFF"));
 
     emit begun(reader.estimatedTotalLines());
     TransactionGuard tx(db);
     const QString table = importTable(kind);
-    const auto indexes = tableIndexes(db, table);
-    for (const auto& index : indexes)
-        db.exec(QStringLiteral("DROP INDEX %1").arg(quotedIdentifier(index.first)));
+    const std::vector<TableIndex> live = tableindexes::live(db, table);
+    std::vector<TableIndex> indexes = tableindexes::pending(db, table);
+    indexes.insert(indexes.end(), live.begin(), live.end());
+    tableindexes::drop(db, live);
 
     if (isUlsKind(kind))
         loadUls(db, reader, st);
@@ -192,11 +186,14 @@ void ImportEngine::load(Database& db, Stats& st) {
     st.result.lines = reader.lineNumber();
     st.line = 0;
     emit committing();
-    for (const auto& index : indexes) {
-        if (cancelRequested())
-            throw Cancelled{};
-        db.exec(index.second);
-    }
+    // The GMRS file follows the amateur one into the same table: one index build serves both.
+    if (kind == TDataType::AMT_EN || kind == TDataType::AMT_HD)
+        tableindexes::leavePending(db, table, live);
+    else
+        tableindexes::build(db, table, indexes, [this] {
+            if (cancelRequested())
+                throw Cancelled{};
+        });
     tx.commit();
 }
 

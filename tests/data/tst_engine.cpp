@@ -2,6 +2,7 @@
 // failed or cancelled file, the table's indexes, and the worker thread.
 
 #include "data/ImportEngine.h"
+#include "data/TableIndexes.h"
 #include "TestSupport.h"
 
 #include <QSignalSpy>
@@ -26,6 +27,9 @@ private slots:
     void amImport();
     void enImport();
     void hdImportsAppend();
+    void oneIndexBuildForAmateurAndGmrs();
+    void failedGmrsLoadStillIndexesAmateurRows();
+    void pendingIndexesSettled();
     void canadianImport();
     void zipImport();
     void emptyFiles_data();
@@ -105,6 +109,56 @@ void TestEngine::hdImportsAppend() {
     QCOMPARE(fx.rows(QStringLiteral("select * from FCC_HD where unique_system_identifier='3'")).at(0),
              (QStringList{"3", "A", "2023-01-31", "2033-04-27", "1900-01-01", "2025-05-09", "2025-05-10"}));
     QCOMPARE(fx.indexSql(QStringLiteral("FCC_HD")), indexes);
+}
+
+namespace {
+QByteArray enLines(int from, int n) {
+    QByteArray out;
+    for (int i = from; i < from + n; ++i)
+        out += ulsLine("EN", {{2, QByteArray::number(i)}, {5, "W1A" + QByteArray::number(i)}, {19, "06111"}, {23, "0000000001"}}, 30) + "\r\n";
+    return out;
+}
+} // namespace
+
+void TestEngine::oneIndexBuildForAmateurAndGmrs() {
+    ImportFixture fx;
+    const QStringList indexes = fx.indexSql(QStringLiteral("FCC_EN"));
+    QCOMPARE(indexes.size(), 7);
+    QVERIFY(fx.import(TDataType::AMT_EN, enLines(1, 10)).ok);
+    // Between the two loads the definitions wait in the database, not in memory.
+    QVERIFY(fx.indexSql(QStringLiteral("FCC_EN")).isEmpty());
+    QCOMPARE(fx.rows(QStringLiteral("select sql from quillmarsh_pending_index where tbl='FCC_EN' order by name")).size(), 7);
+    QVERIFY(fx.import(TDataType::GMRS_EN, enLines(100, 5)).ok);
+    QCOMPARE(fx.indexSql(QStringLiteral("FCC_EN")), indexes);
+    QCOMPARE(fx.rows(QStringLiteral("select count(1) from sqlite_master where name='quillmarsh_pending_index'")).at(0).at(0), "0");
+    QCOMPARE(fx.count(QStringLiteral("FCC_EN")), 15);
+}
+
+void TestEngine::failedGmrsLoadStillIndexesAmateurRows() {
+    ImportFixture fx;
+    const QStringList indexes = fx.indexSql(QStringLiteral("FCC_HD"));
+    auto hd = [](int usi) { return ulsLine("HD", {{2, QByteArray::number(usi)}, {6, "A"}}, 59) + "\r\n"; };
+    QVERIFY(fx.import(TDataType::AMT_HD, hd(1) + hd(2)).ok);
+    QVERIFY(fx.indexSql(QStringLiteral("FCC_HD")).isEmpty());
+    ImportEngine gmrs(fx.job(TDataType::GMRS_HD, fx.path(QStringLiteral("GMRS/HD.dat"))));   // no such file
+    const ImportResult r = gmrs.run();
+    QVERIFY(!r.ok);
+    QCOMPARE(fx.count(QStringLiteral("FCC_HD")), 2);
+    QCOMPARE(fx.indexSql(QStringLiteral("FCC_HD")), indexes);
+}
+
+void TestEngine::pendingIndexesSettled() {
+    ImportFixture fx;
+    const QStringList indexes = fx.indexSql(QStringLiteral("FCC_EN"));
+    QVERIFY(fx.import(TDataType::AMT_EN, enLines(1, 3)).ok);
+    // As after a crash before the GMRS load: the database check settles what is pending.
+    Database db;
+    db.open(fx.fccDb());
+    settlePendingIndexes(db);
+    QCOMPARE(fx.indexSql(QStringLiteral("FCC_EN")), indexes);
+    QVERIFY(!db.tableExists(QStringLiteral("quillmarsh_pending_index")));
+    settlePendingIndexes(db);   // nothing pending: nothing happens
+    QCOMPARE(fx.indexSql(QStringLiteral("FCC_EN")), indexes);
 }
 
 void TestEngine::canadianImport() {
