@@ -31,6 +31,22 @@ void Database::open(const QString& fileName) {
     open();
 }
 
+void Database::openSingleThread(const QString& fileName) {
+    close();
+    m_fileName = fileName;
+    sqlite3* db = nullptr;
+    const QByteArray name = m_fileName.toUtf8();
+    const int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        sqlite3_close(db);
+        throw DatabaseError(QStringLiteral("Cannot open database \"%1\": %2").arg(m_fileName, msg));
+    }
+    m_db = db;
+    sqlite3_busy_timeout(m_db, 5000);
+    sqlite3_extended_result_codes(m_db, 1);
+}
+
 void Database::close() {
     if (!m_db)
         return;
@@ -107,6 +123,11 @@ void Statement::bind(int index, const QString& value) {
 
 void Statement::bindText(int index, const char* utf8, int bytes) {
     if (sqlite3_bind_text(m_stmt, index, utf8, bytes, SQLITE_TRANSIENT) != SQLITE_OK)
+        m_database->throwError(m_sql);
+}
+
+void Statement::bindStaticText(int index, const char* utf8, int bytes) {
+    if (sqlite3_bind_text(m_stmt, index, utf8, bytes, SQLITE_STATIC) != SQLITE_OK)
         m_database->throwError(m_sql);
 }
 

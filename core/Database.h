@@ -38,6 +38,9 @@ public:
     // Opens (and creates when missing) the file given by setFileName.
     void open();
     void open(const QString& fileName);
+    // Opens a connection that only one thread ever uses (an import worker's own): SQLite then
+    // skips the lock it otherwise takes on every call.
+    void openSingleThread(const QString& fileName);
     void close();
     bool isOpen() const { return m_db != nullptr; }
 
@@ -76,6 +79,8 @@ public:
     void bind(int index, double value);
     void bind(int index, const QVariant& value);
     void bindText(int index, const char* utf8, int bytes);   // fast path for the importers
+    // No copy: the text must stay unchanged until the statement is next reset (execute() resets).
+    void bindStaticText(int index, const char* utf8, int bytes);
     void bindAll(const QVariantList& values);
 
     // Advances; false at the end of the result.

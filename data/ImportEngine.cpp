@@ -39,7 +39,7 @@ QString insertSql(TDataType kind) {
 void bindRow(Statement& ins, const RowValues& row) {
     for (int i = 0; i < row.count(); ++i) {
         const std::string_view v = row.value(i);
-        ins.bindText(i + 1, v.data(), int(v.size()));
+        ins.bindStaticText(i + 1, v.data(), int(v.size()));
     }
     ins.execute();
 }
@@ -165,7 +165,7 @@ void ImportEngine::load(Database& db, Stats& st) {
             st.counties.load(zipdb);
     }
 
-    db.open(m_job.databaseFile);
+    db.openSingleThread(m_job.databaseFile);
     // Nothing is durable before the commit anyway, and a failed load is rolled back and redone.
     db.exec(QStringLiteral("PRAGMA synchronous=OFF"));
 

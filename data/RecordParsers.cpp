@@ -108,9 +108,29 @@ QStringList ParseCSV(const QString& S, QChar ADelimiter, QChar AQuoteChar) {
 // ---------------------------------------------------------------------------
 // Counties
 
+namespace {
+
+// The number of a five-digit zip code, or -1.
+int fiveDigits(std::string_view zip) {
+    if (zip.size() != 5)
+        return -1;
+    int n = 0;
+    for (const char c : zip) {
+        if (!isDigit(c))
+            return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+} // namespace
+
 void CountyTable::load(Database& zipdb) {
-    m_counties.clear();
-    m_counties.reserve(50000);
+    m_names.clear();
+    m_byDigits.clear();
+    m_byText.clear();
+    m_nameIndex.clear();
+    m_size = 0;
     Statement st(zipdb, QStringLiteral("select zip, county from zipcodes order by key"));
     while (st.step()) {
         const QByteArray zip = st.text(0).toUtf8();
@@ -120,15 +140,43 @@ void CountyTable::load(Database& zipdb) {
 }
 
 void CountyTable::insert(std::string_view zip, std::string_view county) {
-    m_counties.try_emplace(std::string(zip), std::string(county));
+    // Almost every key is a five-digit US zip code: a plain array answers those with one read.
+    const int digits = fiveDigits(zip);
+    uint32_t* slot = nullptr;
+    if (digits >= 0) {
+        if (m_byDigits.empty())
+            m_byDigits.assign(100000, kUnset);
+        slot = &m_byDigits[size_t(digits)];
+    } else {
+        slot = &m_byText.try_emplace(std::string(zip), kUnset).first->second;
+    }
+    if (*slot != kUnset)
+        return;   // the first row of a zip code wins
+    // A few thousand distinct names serve forty thousand zip codes; sharing them keeps the
+    // look-ups in the processor's cache.
+    const auto named = m_nameIndex.try_emplace(std::string(county), uint32_t(m_names.size()));
+    if (named.second)
+        m_names.emplace_back(county);
+    *slot = named.first->second;
+    ++m_size;
 }
 
 std::string_view CountyTable::county(std::string_view zip) const {
-    if (bytetext::utf8Length(zip) < 5)
+    if (m_size == 0 || bytetext::utf8Length(zip) < 5)
         return {};
-    m_key.assign(bytetext::utf8Prefix(zip, 5));
-    const auto it = m_counties.find(m_key);
-    return it == m_counties.end() ? std::string_view() : std::string_view(it->second);
+    const std::string_view key = bytetext::utf8Prefix(zip, 5);
+    uint32_t index = kUnset;
+    const int digits = fiveDigits(key);
+    if (digits >= 0) {
+        if (!m_byDigits.empty())
+            index = m_byDigits[size_t(digits)];
+    } else {
+        m_key.assign(key);
+        const auto it = m_byText.find(m_key);
+        if (it != m_byText.end())
+            index = it->second;
+    }
+    return index == kUnset ? std::string_view() : std::string_view(m_names[index]);
 }
 
 QString CountyTable::ParseCounty(const QString& v) const {

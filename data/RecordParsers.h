@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,10 +32,15 @@ public:
     // County of the first five characters of the zip code; empty when shorter or not found.
     std::string_view county(std::string_view zip) const;
     QString ParseCounty(const QString& v) const;
-    size_t size() const { return m_counties.size(); }
+    size_t size() const { return m_size; }
 
 private:
-    std::unordered_map<std::string, std::string> m_counties;
+    static constexpr uint32_t kUnset = 0xFFFFFFFFu;
+    std::vector<std::string> m_names;                        // the county texts
+    std::vector<uint32_t> m_byDigits;                        // five-digit zip -> m_names index
+    std::unordered_map<std::string, uint32_t> m_byText;      // any other zip
+    std::unordered_map<std::string, uint32_t> m_nameIndex;   // county text -> m_names index
+    size_t m_size = 0;
     mutable std::string m_key;
 };
 

@@ -94,6 +94,8 @@ void TestRecords::ulsRows_data() {
         << EN << enRecord({{19, "1234"}}) << withValue(withValue(kEnRow, 12, "1234"), 13, "") << QString();
     QTest::newRow("EN zip not in the table")
         << EN << enRecord({{19, "99999"}}) << withValue(withValue(kEnRow, 12, "99999"), 13, "") << QString();
+    QTest::newRow("EN zip code with letters")
+        << EN << enRecord({{19, "K1A0B1"}}) << withValue(withValue(kEnRow, 12, "K1A0B"), 13, "Ottawa") << QString();
     QTest::newRow("EN apostrophe") << EN << enRecord({{11, "O'BRIEN"}}) << withValue(kEnRow, 7, "O'Brien") << QString();
     QTest::newRow("EN PO box kept as is") << EN << enRecord({{20, "PO BOX 12"}}) << withValue(kEnRow, 9, "PO BOX 12") << QString();
     QTest::newRow("EN Windows-1252 letters")
@@ -144,6 +146,7 @@ void TestRecords::ulsRows() {
     counties.insert("06111", "Hartford");
     counties.insert("12345", "Springfield County");
     counties.insert("12345", "second row of the same zip");
+    counties.insert("K1A0B", "Ottawa");
     RowValues values;
     const SkipReason why = buildUlsRow(TDataType(kind), bytetext::view(record), counties, values);
     if (!skipReason.isEmpty()) {
