@@ -207,6 +207,7 @@ void ImportEngine::noteSkip(Stats& st, const char* reason, qint64 line) {
 }
 
 void ImportEngine::lineDone(LineReader& reader, Stats& st, qint64 lines) {
+    st.result.lines = lines;
     if (lines >= st.nextProgress) {
         st.nextProgress = (lines / st.step + 1) * st.step;
         emit progress(lines - lines % st.step, reader.estimatedTotalLines());

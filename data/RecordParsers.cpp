@@ -220,7 +220,7 @@ QStringList RowValues::toStringList() const {
 
 namespace {
 
-enum class Check { Len1, Len2Max, Len3Max, State, Zip, Digits3, Digits10, Date, Digits, CallSign };
+enum class Check { Len1, Len3Max, State, Zip, Digits3, Digits10, Date, Digits, CallSign };
 
 struct FieldCheck {
     int field;
@@ -240,7 +240,6 @@ struct UlsLayout {
 bool passes(std::string_view v, Check c) {
     switch (c) {
     case Check::Len1: return v.size() <= 1;
-    case Check::Len2Max: return v.size() <= 2;
     case Check::Len3Max: return v.size() <= 3;
     case Check::State: return v.empty() || (v.size() == 2 && v[0] >= 'A' && v[0] <= 'Z' && v[1] >= 'A' && v[1] <= 'Z');
     case Check::Zip:
