@@ -35,6 +35,8 @@ const QString kByIdentifier = QStringLiteral(
     " and [fcc_en].unique_system_identifier=?1 order by [fcc_hd].grant_date desc");
 const QString kCanada = QStringLiteral("select * from canada where callsign=?1");
 
+bool isWildcard(const QString& text) { return text.contains(QLatin1Char('%')) || text.contains(QLatin1Char('_')); }
+
 } // namespace
 
 void TForm1::btnSearchClick() { FetchCallsign(edtSearch->text(), true); }
@@ -53,7 +55,11 @@ Query* TForm1::FetchCallsign(const QString& strcallsign, bool Display) {
     if (first == u'A' || first == u'K' || first == u'N' || first == u'W') {
         grpUSA->show();
         grpcdn->hide();
-        Query& q = Lookup(text);
+        Query* result = &Lookup(text);
+        // A wildcard that matches one call sign lists it and shows its full record at once.
+        if (isWildcard(text) && result->recordCount() == 1)
+            result = &LookupExact(result->value(0, 0).toString());
+        Query& q = *result;
         if (q.recordCount() == 1 && Display) {
             if (rbAmateur->isChecked())
                 DisplayRecord(q);
@@ -90,7 +96,7 @@ Query& TForm1::Lookup(const QString& callsign) {
     Query& q = DM.dbQuery;
     const bool amateur = rbAmateur->isChecked();
 
-    if (callsign.contains(QLatin1Char('%')) || callsign.contains(QLatin1Char('_'))) {
+    if (isWildcard(callsign)) {
         q.open(DM.condb, amateur ? kAmateurList : kGmrsList, {callsign});
         if (q.recordCount() > 0) {
             QStringList calls;
@@ -107,8 +113,12 @@ Query& TForm1::Lookup(const QString& callsign) {
         }
         return q;
     }
+    return LookupExact(callsign);
+}
 
-    q.open(DM.condb, amateur ? kAmateurExact : kGmrsExact, {callsign});
+Query& TForm1::LookupExact(const QString& callsign) {
+    Query& q = DM.dbQuery;
+    q.open(DM.condb, rbAmateur->isChecked() ? kAmateurExact : kGmrsExact, {callsign});
     if (q.recordCount() > 1)
         q.keepFirstRow();
     if (q.recordCount() == 0) {

@@ -44,11 +44,15 @@ public:
     void ClearResults();
     void CheckDatabases();
     void DoLocalSolar();
+    void tmr1Timer();
+    void Timer1Timer();
 
     // Look-up.
     Query* FetchCallsign(const QString& strcallsign, bool Display);
     Query& Lookup(const QString& callsign);
     Query& LookupCDn(const QString& callsign);
+    // The exact US look-up with the previous-call fall-back (the drop-down is left alone).
+    Query& LookupExact(const QString& callsign);
     void DisplayRecord(const Query& query);
     void DisplayRecordGMRS(const Query& query);
     void DisplayRecordCDN(const Query& query);
@@ -81,8 +85,6 @@ private:
     void mnuExitClick();
     void btnSearchClick();
     void cbbResultsChange(const QString& text);
-    void tmr1Timer();
-    void Timer1Timer();
 
     TDM& DM;
     TAppValues App;

@@ -1,0 +1,25 @@
+#include "AppTests.h"
+
+#include "ui/ErrorApplication.h"
+
+#include <QLocale>
+#include <QTest>
+#include <ctime>
+
+int main(int argc, char** argv) {
+    // Seven hours behind UTC all year, so the offsets the tests expect do not depend on the season.
+    qputenv("TZ", "MST7");
+    tzset();
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QmApplication app(argc, argv);
+    int status = 0;
+    {
+        TestMainWindow t;
+        status |= QTest::qExec(&t, argc, argv);
+    }
+    {
+        TestLookup t;
+        status |= QTest::qExec(&t, argc, argv);
+    }
+    return status;
+}

@@ -1,0 +1,166 @@
+#include "AppTests.h"
+
+#include "core/Paths.h"
+#include "tests/support/Fixtures.h"
+#include "ui/MessageDialog.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+void TestMainWindow::init() {
+    m_home = std::make_unique<QTemporaryDir>();
+    useTemporaryHome(*m_home);
+}
+
+void TestMainWindow::cleanup() { m_home.reset(); }
+
+void TestMainWindow::firstStartOnEmptyFolder() {
+    const QString data = programDataPath();
+    QVERIFY(!QDir(data).exists());
+    TDM dm;
+    TForm1 form(dm);
+    QVERIFY(QDir(data).exists());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Quillmarsh - Amatuer and GMRS - ") + data);
+    QCOMPARE(form.GetTheme(), QStringLiteral("Windows"));
+    QCOMPARE(form.findChild<QAction*>(QStringLiteral("Theme_Windows"))->isChecked(), true);
+    QVERIFY(!QFile::exists(data + QStringLiteral("Quillmarsh.cfg")));
+
+    QStringList imports;
+    form.setImportStep([&](const ImportJob& j) { imports << dataTypeName(j.kind); });
+    ScopedDialogAnswers answers;
+    form.show();
+    form.FormActivate();
+    QVERIFY(answers.messages.isEmpty());
+    QCOMPARE(imports, (QStringList{"ZIP", "CDN", "AMT_AM", "AMT_HD", "GMRS_HD", "AMT_EN", "GMRS_EN"}));
+    QVERIFY(QFile::exists(data + QStringLiteral("FCCdata.db")));
+    QVERIFY(dm.Zipdb.tableExists(QStringLiteral("zipcodes")));
+    QVERIFY(dm.condb.tableExists(QStringLiteral("FCC_EN")));
+    QVERIFY(QDir(data + QStringLiteral("Districts")).exists());
+    QVERIFY(form.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
+    QCOMPARE(QApplication::focusWidget() == form.findChild<QLineEdit*>(QStringLiteral("edtSearch")) ||
+                 form.findChild<QLineEdit*>(QStringLiteral("edtSearch"))->hasFocus() || !form.isActiveWindow(),
+             true);
+}
+
+void TestMainWindow::districtsFromZipTableAndActivationOnce() {
+    writeFixtureDatabases(programDataPath());
+    TDM dm;
+    TForm1 form(dm);
+    int imports = 0;
+    form.setImportStep([&](const ImportJob&) { ++imports; });
+    form.FormActivate();
+    form.FormActivate();   // a later activation (a modal window closed) runs nothing again
+    QCOMPARE(imports, 0);
+    QCOMPARE(form.values().StateList, (QStringList{"AZ", "CT"}));
+    const QString districts = programDataPath() + QStringLiteral("Districts/");
+    QVERIFY(QDir(districts + QStringLiteral("AZ")).exists());
+    QVERIFY(QDir(districts + QStringLiteral("CT")).exists());
+    QVERIFY(!QDir(districts + QStringLiteral("ON")).exists());
+}
+
+void TestMainWindow::menusCarryTheirNamesAndCaptions_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    const char* rows[][2] = {
+        {"mnuUpdateData", "Update Data"},       {"mnuEditZipCode", "Edit Zipcode Table"}, {"mnuBatchProcess", "Batch Process"},
+        {"mnuExit", "Exit"},                    {"mnuSetup", "Setup"},                    {"DistrictEditor1", "District Editor"},
+        {"mniFCCULSLink1", "FCC ULS Link"},     {"mniLookupQRZ", "Lookup QRZ"},           {"mniGoogleMaps1", "Google Maps"},
+        {"mnuZipcodeSearch_US", "Zip Code"},    {"mnuLastNameSearch_USA", "Last Name"},   {"mniCitySearch_USA", "City"},
+        {"mnuCountySearch_USA", "County"},      {"mniDateSearch", "Dates"},               {"CDNLastName", "Last Name"},
+        {"CDNCity", "City"},                    {"CDNPostal", "Postal Code"},             {"mnuAbout", "About"},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r[0]) << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1]);
+}
+
+void TestMainWindow::menusCarryTheirNamesAndCaptions() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    TDM dm;
+    TForm1 form(dm);
+    auto* action = form.findChild<QAction*>(name);
+    QVERIFY2(action, qPrintable(name));
+    QCOMPARE(action->text(), caption);
+    auto* theme = form.findChild<QMenu*>(QStringLiteral("mnuTheme"));
+    QVERIFY(theme);
+    QStringList captions;
+    for (QAction* a : theme->actions())
+        captions << a->text();
+    QCOMPARE(captions.size(), 37);
+    QCOMPARE(captions, form.styleList());
+    QCOMPARE(captions.first(), QStringLiteral("Amakrits"));
+    QCOMPARE(captions.indexOf(QStringLiteral("Windows")), captions.indexOf(QStringLiteral("Turquoise Gray")) + 1);
+}
+
+void TestMainWindow::themeEntryWithAcceleratorMark() {
+    TDM dm;
+    TForm1 form(dm);
+    auto* carbon = form.findChild<QAction*>(QStringLiteral("Theme_Carbon"));
+    carbon->setText(QStringLiteral("&Carbon"));
+    carbon->trigger();
+    QCOMPARE(form.GetTheme(), QStringLiteral("Carbon"));
+    int checked = 0;
+    for (QAction* a : form.findChild<QMenu*>(QStringLiteral("mnuTheme"))->actions())
+        checked += a->isChecked() ? 1 : 0;
+    QCOMPARE(checked, 1);
+    QVERIFY(carbon->isChecked());
+    QVERIFY(form.palette().color(QPalette::Window).lightness() < 100);
+    form.findChild<QAction*>(QStringLiteral("Theme_Windows"))->trigger();
+    QCOMPARE(form.palette().color(QPalette::Window), QColor(0xFF, 0xFB, 0xF0));   // cream
+}
+
+void TestMainWindow::closeSavesAndNextStartRestores() {
+    const QString cfg = programDataPath() + QStringLiteral("Quillmarsh.cfg");
+    {
+        TDM dm;
+        TForm1 form(dm);
+        form.show();
+        form.move(123, 87);
+        QFont f = form.font();
+        f.setPointSize(15);
+        f.setItalic(true);
+        form.setFont(f);
+        form.SetTheme(QStringLiteral("Sky"));
+        form.close();
+    }
+    const QString text = readTextFile(cfg);
+    for (const char* key : {"Form1_Top=", "Form1_Left=123", "FontName=", "FontCharSet=1", "FontColor=", "FontSize=15", "FontStyle=2",
+                            "Color=15793151", "Theme=Sky"})
+        QVERIFY2(text.contains(QLatin1String(key)), key);
+    TDM dm;
+    TForm1 form(dm);
+    QCOMPARE(form.GetTheme(), QStringLiteral("Sky"));
+    QCOMPARE(form.font().pointSize(), 15);
+    QVERIFY(form.font().italic());
+    form.FormShow();
+    QCOMPARE(form.x(), 123);
+
+    // A theme the program does not carry falls back to the platform's look.
+    TSettings(cfg).SaveSetting(QStringLiteral("Theme"), QStringLiteral("Nonexistent"));
+    TForm1 other(dm);
+    QCOMPARE(other.GetTheme(), QStringLiteral("Windows"));
+}
+
+void TestMainWindow::unreadableDatabaseIsReportedAndStartGoesOn() {
+    const QString data = programDataPath();
+    QDir().mkpath(data);
+    QDir().mkpath(data + QStringLiteral("FCCdata.db"));   // a folder where the database file should be
+    TDM dm;
+    TForm1 form(dm);
+    ScopedDialogAnswers answers;
+    try {
+        form.FormActivate();
+    } catch (const std::exception&) {
+        // The database check then fails on the closed connection; that reaches the error report.
+    }
+    QVERIFY(!answers.messages.isEmpty());
+    QVERIFY2(answers.messages.first().text.startsWith(QStringLiteral("Exception raised with message")),
+             qPrintable(answers.messages.first().text));
+    QCOMPARE(answers.messages.first().kind, MsgKind::Error);
+}
