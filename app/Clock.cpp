@@ -17,7 +17,7 @@ void TForm1::tmr1Timer() {
 void TForm1::Timer1Timer() {
     Timer1->stop();
     DoLocalSolar();
-    // The update check joins here once the program has an update site to ask.
+    lblupdate->setVisible(CheckUpdate());
     update();
 }
 

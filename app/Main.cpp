@@ -65,6 +65,7 @@ void TForm1::FormCreate() {
         CenteredMessageDialog(this, text, MsgKind::Warning, MsgButton::Ok);
     });
     Settings = std::make_unique<TSettings>(App.SettingsFile);
+    m_services = loadServiceConfig();
 
     StyleList = StyleManager::styleNames();
     std::sort(StyleList.begin(), StyleList.end(),
@@ -309,6 +310,10 @@ void TForm1::closeEvent(QCloseEvent* e) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == lblupdate && e->type() == QEvent::MouseButtonRelease) {
+        lblupdateClick();
+        return true;
+    }
     if (watched == edtSearch && e->type() == QEvent::KeyRelease) {
         const auto* k = static_cast<QKeyEvent*>(e);
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)

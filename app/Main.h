@@ -8,6 +8,7 @@
 #include "core/AppValues.h"
 #include "core/DataModule.h"
 #include "core/ImportTypes.h"
+#include "core/Services.h"
 #include "core/Settings.h"
 #include "geo/HamCalc.h"
 
@@ -46,6 +47,9 @@ public:
     void DoLocalSolar();
     void tmr1Timer();
     void Timer1Timer();
+    bool CheckUpdate();
+    void lblupdateClick();
+    ServiceConfig& services() { return m_services; }
 
     // Look-up.
     Query* FetchCallsign(const QString& strcallsign, bool Display);
@@ -99,6 +103,7 @@ private:
     int m_fontCharSet = 1;
     int m_fontColor = int(0xFF000008);   // the system window-text colour
     ImportStep m_importStep;
+    ServiceConfig m_services;
 
     // Components
     QMenu* mnuTheme = nullptr;

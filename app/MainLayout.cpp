@@ -150,6 +150,7 @@ void TForm1::buildUi() {
     connect(btnSearch, &QPushButton::clicked, this, &TForm1::btnSearchClick);
     connect(cbbResults, &QComboBox::currentTextChanged, this, &TForm1::cbbResultsChange);
     edtSearch->installEventFilter(this);
+    lblupdate->installEventFilter(this);
     setTabOrder(edtSearch, btnSearch);
 }
 

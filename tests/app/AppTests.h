@@ -47,6 +47,7 @@ private slots:
     void polarPlaceShowsWords();
     void clockShowsSuffixAndUtcDate();
     void unreadableStationSettingIsReported();
+    void updateNoticeFromVersionFile();
 
 private:
     QString field(const char* name) const;

@@ -3,6 +3,7 @@
 #include "app/RecordGeometry.h"
 #include "core/TimeText.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/HttpServer.h"
 #include "ui/MessageDialog.h"
 
 #include <QComboBox>
@@ -317,4 +318,31 @@ void TestLookup::unreadableStationSettingIsReported() {
     QCOMPARE(answers.messages.first().kind, MsgKind::Error);
     QVERIFY2(answers.messages.first().text.contains(QLatin1String("Latitude")), qPrintable(answers.messages.first().text));
     QCOMPARE(field("edtCallsign"), QStringLiteral("K7ABC"));   // what was read before the error stays
+}
+
+void TestLookup::updateNoticeFromVersionFile() {
+    auto* notice = m_form->findChild<QLabel*>(QStringLiteral("lblupdate"));
+    QVERIFY(!notice->isVisibleTo(m_form.get()));
+    // The shipped configuration names no update site: no request, no notice.
+    QVERIFY(!m_form->CheckUpdate());
+
+    TinyHttpServer newer(200, "99.0.0.0\r\n");
+    m_form->services().UpdateSite = newer.base();
+    m_form->Timer1Timer();
+    QVERIFY(notice->isVisibleTo(m_form.get()));
+    QVERIFY(newer.request().startsWith("GET /files/quillmarsh.version"));
+
+    ScopedDialogAnswers answers(MsgButton::Cancel);
+    m_form->show();
+    QTest::mouseClick(notice, Qt::LeftButton);
+    QCOMPARE(answers.texts(),
+             QStringList{QStringLiteral("Click OK to close the application and open the download site. Download the update and install")});
+    QVERIFY(m_form->isVisible());   // Cancel keeps the program open
+
+    TinyHttpServer same(200, m_form->values().VersionData.FileVersion.toUtf8());
+    m_form->services().UpdateSite = same.base();
+    QVERIFY(!m_form->CheckUpdate());
+    TinyHttpServer broken(500, "oops");
+    m_form->services().UpdateSite = broken.base();
+    QVERIFY_THROWS_EXCEPTION(UrlError, m_form->CheckUpdate());
 }

@@ -3,9 +3,11 @@
 #include "core/Paths.h"
 #include "core/Query.h"
 #include "core/SchemaCheck.h"
+#include "core/Services.h"
 #include "core/Settings.h"
 #include "core/SharedRoutines.h"
 #include "core/TextRoutines.h"
+#include "tests/support/HttpServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,34 +31,6 @@ void writeFile(const QString& file, const QByteArray& bytes) {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
-
-// One-shot HTTP server on 127.0.0.1 answering every request with the given status and body.
-class TinyHttpServer : public QTcpServer {
-public:
-    TinyHttpServer(int status, QByteArray body) : m_status(status), m_body(std::move(body)) {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    m_request += s->readAll();
-                    if (!m_request.contains("\r\n\r\n"))
-                        return;
-                    QByteArray reply = "HTTP/1.1 " + QByteArray::number(m_status) + " X\r\nContent-Length: " +
-                                       QByteArray::number(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body;
-                    s->write(reply);
-                    s->disconnectFromHost();
-                });
-            }
-        });
-        listen(QHostAddress::LocalHost);
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/files/x.version").arg(serverPort()); }
-    QByteArray request() const { return m_request; }
-
-private:
-    int m_status;
-    QByteArray m_body;
-    QByteArray m_request;
-};
 
 } // namespace
 
@@ -88,6 +62,9 @@ private slots:
     void stateListExcludesProvincesAndAppends();
     void readUrlReturnsBodyAndFailsOnError();
     void versionDataHasFourNumbers();
+    void updateRule_data();
+    void updateRule();
+    void serviceConfigFromFile();
 
 private:
     QString m_dist;
@@ -387,6 +364,44 @@ void TestCore::versionDataHasFourNumbers() {
         QVERIFY(ok);
     }
     QCOMPARE(v.OriginalFileName, QStringLiteral("quillmarsh"));
+}
+
+void TestCore::updateRule_data() {
+    QTest::addColumn<QString>("published");
+    QTest::addColumn<QString>("own");
+    QTest::addColumn<bool>("available");
+    QTest::newRow("newer with blanks and line break") << " 2.1.0.0 \r\n" << "2.0.9.9" << true;
+    QTest::newRow("place by place, not an ordering") << "1.9.0.0" << "2.0.0.0" << true;
+    QTest::newRow("equal") << "2.0.0.0" << "2.0.0.0" << false;
+    QTest::newRow("third place") << "2.0.1.0" << "2.0.0.7" << true;
+    QTest::newRow("older everywhere") << "1.0.0.0" << "2.0.0.0" << false;
+    QTest::newRow("fewer than four numbers") << "3.0" << "2.0.0.0" << false;
+    QTest::newRow("not a number") << "3.x.0.0" << "2.0.0.0" << false;
+    QTest::newRow("html error page") << "<html>404</html>" << "2.0.0.0" << false;
+    QTest::newRow("empty") << "" << "2.0.0.0" << false;
+    QTest::newRow("more than four parts uses four") << "2.0.0.0.9" << "2.0.0.0" << false;
+}
+
+void TestCore::updateRule() {
+    QFETCH(QString, published);
+    QFETCH(QString, own);
+    QFETCH(bool, available);
+    QCOMPARE(isUpdateAvailable(published, own), available);
+}
+
+void TestCore::serviceConfigFromFile() {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("services.ini"));
+    writeFile(ini, "[Services]\r\nFccDataServer=http://127.0.0.1:8080/\r\nUpdateSite=http://127.0.0.1:9\r\n");
+    const ServiceConfig c = loadServiceConfig(ini);
+    QCOMPARE(c.amateurArchiveUrl(), QStringLiteral("http://127.0.0.1:8080/download/pub/uls/complete/l_amat.zip"));
+    QCOMPARE(c.gmrsArchiveUrl(), QStringLiteral("http://127.0.0.1:8080/download/pub/uls/complete/l_gmrs.zip"));
+    QCOMPARE(c.canadianArchiveUrl(), QStringLiteral("http://apc-cap.ic.gc.ca/datafiles/amateur.zip"));
+    QCOMPARE(c.versionFileUrl(), QStringLiteral("http://127.0.0.1:9/files/quillmarsh.version"));
+    QCOMPARE(c.setupDownloadUrl(), QStringLiteral("http://127.0.0.1:9/files/quillmarsh_setup.exe"));
+    // The shipped file names no update site, so the check is off.
+    QCOMPARE(loadServiceConfig().versionFileUrl(), QString());
+    QCOMPARE(loadServiceConfig(dir.filePath(QStringLiteral("absent.ini"))).QrzSite, QStringLiteral("http://www.qrz.com"));
 }
 
 QTEST_GUILESS_MAIN(TestCore)

@@ -1,0 +1,95 @@
+#include "core/Services.h"
+
+#include "core/Paths.h"
+
+#include <QFileInfo>
+#include <QSettings>
+#include <QStringList>
+#include <optional>
+
+namespace {
+QString joinUrl(const QString& host, const char* path) {
+    QString h = host.trimmed();
+    while (h.endsWith(QLatin1Char('/')))
+        h.chop(1);
+    return h + QLatin1String(path);
+}
+
+QString trimControl(const QString& text) {
+    qsizetype b = 0;
+    qsizetype e = text.size();
+    while (b < e && text.at(b).unicode() <= 32)
+        ++b;
+    while (e > b && text.at(e - 1).unicode() <= 32)
+        --e;
+    return text.mid(b, e - b);
+}
+
+std::optional<QList<qint64>> fourNumbers(const QString& text) {
+    const QStringList parts = trimControl(text).split(QLatin1Char('.'));
+    if (parts.size() < 4)
+        return std::nullopt;
+    QList<qint64> out;
+    for (int i = 0; i < 4; ++i) {
+        const QString& p = parts.at(i);
+        bool ok = !p.isEmpty();
+        for (QChar c : p)
+            ok = ok && c.isDigit() && c.unicode() < 128;
+        if (!ok)
+            return std::nullopt;
+        const qint64 v = p.toLongLong(&ok);
+        if (!ok)
+            return std::nullopt;
+        out << v;
+    }
+    return out;
+}
+} // namespace
+
+QString ServiceConfig::amateurArchiveUrl() const { return joinUrl(FccDataServer, "/download/pub/uls/complete/l_amat.zip"); }
+QString ServiceConfig::gmrsArchiveUrl() const { return joinUrl(FccDataServer, "/download/pub/uls/complete/l_gmrs.zip"); }
+QString ServiceConfig::canadianArchiveUrl() const { return joinUrl(CanadaDataServer, "/datafiles/amateur.zip"); }
+QString ServiceConfig::versionFileUrl() const {
+    return UpdateSite.trimmed().isEmpty() ? QString() : joinUrl(UpdateSite, "/files/quillmarsh.version");
+}
+QString ServiceConfig::setupDownloadUrl() const { return joinUrl(UpdateSite, "/files/quillmarsh_setup.exe"); }
+
+ServiceConfig loadServiceConfig(const QString& iniFile) {
+    ServiceConfig c;
+    if (!QFileInfo(iniFile).isFile())
+        return c;
+    QSettings ini(iniFile, QSettings::IniFormat);
+    ini.beginGroup(QStringLiteral("Services"));
+    auto read = [&](const char* key, QString& field) {
+        const QString k = QLatin1String(key);
+        if (ini.contains(k))
+            field = ini.value(k).toString().trimmed();
+    };
+    read("FccDataServer", c.FccDataServer);
+    read("CanadaDataServer", c.CanadaDataServer);
+    read("UpdateSite", c.UpdateSite);
+    read("StaticMapService", c.StaticMapService);
+    read("StaticMapKey", c.StaticMapKey);
+    read("QrzSite", c.QrzSite);
+    read("UlsSite", c.UlsSite);
+    return c;
+}
+
+ServiceConfig loadServiceConfig() {
+    try {
+        return loadServiceConfig(findShippedFile(QStringLiteral("services.ini")));
+    } catch (const std::runtime_error&) {
+        return ServiceConfig();
+    }
+}
+
+bool isUpdateAvailable(const QString& published, const QString& own) {
+    const auto p = fourNumbers(published);
+    const auto o = fourNumbers(own);
+    if (!p || !o)
+        return false;
+    bool newer = false;
+    for (int i = 0; i < 4; ++i)
+        newer = newer || p->at(i) > o->at(i);
+    return newer;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The hosts of the outside services (the two data servers, the update site, the static-map
+// service and its key, the two look-up sites), read from the shipped services.ini, and the
+// addresses the program builds from them.
+
+#include <QString>
+
+struct ServiceConfig {
+    QString FccDataServer = QStringLiteral("https://data.fcc.gov");
+    QString CanadaDataServer = QStringLiteral("http://apc-cap.ic.gc.ca");
+    QString UpdateSite;
+    QString StaticMapService = QStringLiteral("https://maps.googleapis.com");
+    QString StaticMapKey;
+    QString QrzSite = QStringLiteral("http://www.qrz.com");
+    QString UlsSite = QStringLiteral("http://wireless2.fcc.gov");
+
+    QString amateurArchiveUrl() const;
+    QString gmrsArchiveUrl() const;
+    QString canadianArchiveUrl() const;
+    QString versionFileUrl() const;     // empty when no update site is configured
+    QString setupDownloadUrl() const;
+};
+
+// services.ini from the current directory or dist/ beside the program; the built-in values when
+// the file is absent. A key left out keeps its built-in value.
+ServiceConfig loadServiceConfig();
+ServiceConfig loadServiceConfig(const QString& iniFile);
+
+// The update rule: true when, at any of the four places, the published number is greater than
+// the own one. A text without four decimal numbers means no update.
+bool isUpdateAvailable(const QString& published, const QString& own);
