@@ -1,9 +1,10 @@
 #pragma once
 // ImportEngine: loads one source file into one table (ImportJob) on whatever thread calls
 // run(): its own connection, bulk-load settings, the table's indexes dropped before the load
-// and built again after it in the same transaction, one prepared insert with bound values,
-// progress by signals, cancel by an atomic flag. Any failure or a cancel rolls the whole file
-// back; run() never throws and reports the file, the line and the reason instead.
+// and built again after it in the same transaction (after the amateur file of FCC_HD and
+// FCC_EN the build waits for the GMRS file, see TableIndexes), one prepared insert with bound
+// values, progress by signals, cancel by an atomic flag. Any failure or a cancel rolls the
+// whole file back; run() never throws and reports the file, the line and the reason instead.
 // ImportThread: runs one engine on a QThread and hands its signals to the owner's thread.
 // Collaborators: LineReader/UlsRecordAssembler (input), RecordParsers (rows), Database,
 // TfrmDataProcess and the headless importer (callers).
