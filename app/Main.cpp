@@ -3,6 +3,8 @@
 
 #include "core/Paths.h"
 #include "core/SchemaCheck.h"
+#include "data/TableIndexes.h"
+#include "data/TfrmDataProcess.h"
 #include "ui/MessageDialog.h"
 #include "ui/StyleManager.h"
 
@@ -91,8 +93,8 @@ void TForm1::FormCreate() {
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
 
     m_importStep = [this](const ImportJob& job) {
-        // Until the import window is part of the program the table stays empty; say so.
-        txtMessage->setText(QStringLiteral("Import of %1 skipped").arg(QDir::toNativeSeparators(job.sourceFile)));
+        TfrmDataProcess window(this, job);
+        window.exec();
     };
     edtSearch->setFocus();
 }
@@ -271,6 +273,8 @@ void TForm1::CheckDatabases() {
     SchemaCheckPaths paths;
     paths.appDataPath = App.AppDataPath;
     runCheckDatabases(DM.condb, DM.Zipdb, paths, m_importStep);
+    // Indexes a first load left for its second load to build are built now if that never came.
+    settlePendingIndexes(DM.condb);
 }
 
 void TForm1::FormClose() {
