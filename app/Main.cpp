@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -93,8 +94,18 @@ void TForm1::FormCreate() {
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
 
     m_importStep = [this](const ImportJob& job) {
+        // A source that is not there (no download yet, an offline first start) is told once at
+        // the end instead of failing one window after another.
+        if (!QFileInfo::exists(job.sourceFile)) {
+            m_importMissing << QDir::toNativeSeparators(job.sourceFile);
+            return;
+        }
         TfrmDataProcess window(this, job);
+        window.setReportSkipped(false);
         window.exec();
+        const ImportResult& r = window.importResult();
+        if (r.ok && r.skipped > 0)
+            m_importSkipped << r.skippedText();
     };
     edtSearch->setFocus();
 }
@@ -272,9 +283,20 @@ void TForm1::FormActivate() {
 void TForm1::CheckDatabases() {
     SchemaCheckPaths paths;
     paths.appDataPath = App.AppDataPath;
+    m_importMissing.clear();
+    m_importSkipped.clear();
     runCheckDatabases(DM.condb, DM.Zipdb, paths, m_importStep);
     // Indexes a first load left for its second load to build are built now if that never came.
     settlePendingIndexes(DM.condb);
+
+    QStringList report;
+    if (!m_importMissing.isEmpty())
+        report << QStringLiteral("These files were not found, so their tables stay empty until the data is updated:\n") +
+                      m_importMissing.join(QLatin1Char('\n'));
+    if (!m_importSkipped.isEmpty())
+        report << m_importSkipped.join(QStringLiteral("\n\n"));
+    if (!report.isEmpty())
+        CenteredMessageDialog(this, report.join(QStringLiteral("\n\n")), MsgKind::Information, MsgButton::Ok);
 }
 
 void TForm1::FormClose() {

@@ -103,6 +103,8 @@ private:
     int m_fontCharSet = 1;
     int m_fontColor = int(0xFF000008);   // the system window-text colour
     ImportStep m_importStep;
+    QStringList m_importMissing;   // sources not found during the last database check
+    QStringList m_importSkipped;   // skipped-line reports of the last database check
     ServiceConfig m_services;
 
     // Components

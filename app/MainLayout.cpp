@@ -2,6 +2,8 @@
 // record groups sharing one place, and the status bar.
 #include "app/Main.h"
 
+#include "core/TimeText.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -133,6 +135,13 @@ void TForm1::buildUi() {
     v->addWidget(grpUSA, 1);
     v->addWidget(grpcdn, 1);
     setCentralWidget(central);
+
+    // Date-and-time boxes must show a whole text such as "12/31/2026 12:59:59 PM" without clipping.
+    const QString sample = DateTimeText(QDateTime(QDate(2026, 12, 31), QTime(12, 59, 59)));
+    for (const char* name : {"edtSunRise", "edtSolarNoon", "edtSunSet", "CDNSunRise", "CDNSolarNoon", "CDNSunSet"}) {
+        auto* e = findChild<QLineEdit*>(QLatin1String(name));
+        e->setMinimumWidth(e->fontMetrics().horizontalAdvance(sample) + 16);
+    }
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("pnl1"));

@@ -23,6 +23,9 @@ public:
     TfrmDataProcess(QWidget* owner, const ImportJob& job);
 
     bool isRunning() const;
+    // Whether the window itself tells about skipped lines when it ends (a caller that runs several
+    // imports may gather them into one report instead).
+    void setReportSkipped(bool report) { m_reportSkipped = report; }
     // The outcome once the worker has ended.
     const ImportResult& importResult() const { return m_result; }
 
@@ -49,6 +52,7 @@ private:
     ImportResult m_result;
     bool m_started = false;
     bool m_ended = false;
+    bool m_reportSkipped = true;
 
     QLabel* txtFileName = nullptr;
     QLabel* txtRecordType = nullptr;
