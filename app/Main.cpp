@@ -125,7 +125,7 @@ void TForm1::buildMenu() {
     };
 
     QMenu* file = sub(mm1, "mnuFile", QStringLiteral("&File"));
-    item(file, "mnuUpdateData", QStringLiteral("Update Data"));
+    connect(item(file, "mnuUpdateData", QStringLiteral("Update Data")), &QAction::triggered, this, &TForm1::mnuUpdateDataClick);
     item(file, "mnuEditZipCode", QStringLiteral("Edit Zipcode Table"));
     item(file, "mnuBatchProcess", QStringLiteral("Batch Process"));
     file->addSeparator();
@@ -268,7 +268,7 @@ void TForm1::FormActivate() {
     if (!QDir(App.DistrictsPath).exists())
         CreateDistrictFolders();
 
-    // CheckFiles (fetching missing archives) runs here once the download workflow is present.
+    CheckFiles();
     CheckDatabases();
 
     // On a first start the zip table was empty when the state list was read; read it again so
@@ -325,6 +325,10 @@ void TForm1::showEvent(QShowEvent* e) {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
+    if (m_busy > 0) {
+        e->ignore();
+        return;
+    }
     try {
         FormClose();
     } catch (...) {

@@ -48,6 +48,14 @@ public:
     void tmr1Timer();
     void Timer1Timer();
     bool CheckUpdate();
+    void CheckFiles();
+    void FetchFiles();
+    void mnuUpdateDataClick();
+    void GetFCC();
+    void GetGMRS();
+    void GetRac();
+    // How an archive is fetched: the download window by default; tests may replace it.
+    void setDownloadStep(std::function<bool(const QString& url, const QString& file)> step) { m_downloadStep = std::move(step); }
     void lblupdateClick();
     ServiceConfig& services() { return m_services; }
 
@@ -77,6 +85,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    enum class Archive { Canadian, Amateur, Gmrs };
+    struct ArchiveInfo {
+        QString url;
+        QString zipFile;
+        QString folder;
+        QString marker;    // present once the archive has been unpacked
+        QString caption;   // status text while unpacking
+    };
+    ArchiveInfo archiveInfo(Archive which) const;
+    bool downloadArchive(const ArchiveInfo& a);
+    QString extractInBackground(const ArchiveInfo& a);
+    // Fetches and unpacks the archives (all, or those whose marker is missing); the failures.
+    QStringList fetchArchives(bool all, bool stopAtFirstFailure);
+
     void FormCreate();
     void buildUi();
     void buildMenu();
@@ -106,6 +128,8 @@ private:
     QStringList m_importMissing;   // sources not found during the last database check
     QStringList m_importSkipped;   // skipped-line reports of the last database check
     ServiceConfig m_services;
+    std::function<bool(const QString&, const QString&)> m_downloadStep;
+    int m_busy = 0;   // long work in progress: the window does not close
 
     // Components
     QMenu* mnuTheme = nullptr;

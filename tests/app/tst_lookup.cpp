@@ -31,6 +31,7 @@ void TestLookup::init() {
     m_dm = std::make_unique<TDM>();
     m_form = std::make_unique<TForm1>(*m_dm);
     m_form->setImportStep([](const ImportJob&) { QFAIL("the fixture databases are full; nothing is imported"); });
+    m_form->setDownloadStep([](const QString&, const QString&) { return false; });
     m_form->FormActivate();
     // Tests that look at messages open their own scope; this one keeps stray boxes from blocking.
     m_quietBoxes = std::make_unique<ScopedDialogAnswers>();

@@ -8,6 +8,7 @@
 #include <QActionGroup>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -33,10 +34,16 @@ void TestMainWindow::firstStartOnEmptyFolder() {
 
     QStringList imports;
     form.setImportStep([&](const ImportJob& j) { imports << dataTypeName(j.kind); });
+    QStringList downloads;
+    form.setDownloadStep([&](const QString& url, const QString& file) {
+        downloads << url.section(QLatin1Char('/'), -1) + QLatin1Char('>') + QFileInfo(file).fileName();
+        return false;   // offline: nothing arrives
+    });
     ScopedDialogAnswers answers;
     form.show();
     form.FormActivate();
     QVERIFY(answers.messages.isEmpty());
+    QCOMPARE(downloads, (QStringList{"amateur.zip>amateur.zip", "l_amat.zip>l_amat.zip", "l_gmrs.zip>l_gmrs.zip"}));
     QCOMPARE(imports, (QStringList{"ZIP", "CDN", "AMT_AM", "AMT_HD", "GMRS_HD", "AMT_EN", "GMRS_EN"}));
     QVERIFY(QFile::exists(data + QStringLiteral("FCCdata.db")));
     QVERIFY(dm.Zipdb.tableExists(QStringLiteral("zipcodes")));
@@ -54,6 +61,7 @@ void TestMainWindow::districtsFromZipTableAndActivationOnce() {
     TForm1 form(dm);
     int imports = 0;
     form.setImportStep([&](const ImportJob&) { ++imports; });
+    form.setDownloadStep([](const QString&, const QString&) { return false; });
     form.FormActivate();
     form.FormActivate();   // a later activation (a modal window closed) runs nothing again
     QCOMPARE(imports, 0);
@@ -153,6 +161,7 @@ void TestMainWindow::unreadableDatabaseIsReportedAndStartGoesOn() {
     QDir().mkpath(data + QStringLiteral("FCCdata.db"));   // a folder where the database file should be
     TDM dm;
     TForm1 form(dm);
+    form.setDownloadStep([](const QString&, const QString&) { return false; });
     ScopedDialogAnswers answers;
     try {
         form.FormActivate();

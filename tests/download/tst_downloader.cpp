@@ -3,7 +3,7 @@
 // refused connection, a server that dies or stalls mid-body, a file that cannot be created)
 // is reported and leaves the local file exactly as it was, with no temporary file behind.
 
-#include "TestHttpServer.h"
+#include "tests/support/TestHttpServer.h"
 #include "data/Downloader.h"
 
 #include <QDir>

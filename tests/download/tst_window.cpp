@@ -2,7 +2,7 @@
 // percentage while a transfer runs, no percentage when the length is unknown, closing refused
 // until the end, closing by itself after success, and the error box then closing after failure.
 
-#include "TestHttpServer.h"
+#include "tests/support/TestHttpServer.h"
 #include "data/Downloader.h"
 #include "data/TfrmFileDownload.h"
 #include "ui/MessageDialog.h"

@@ -133,8 +133,8 @@ void TestSampleData::sameSeedGivesSameBytes()
         files << QDir(m_a.path()).relativeFilePath(it.next());
     files.sort();
     const QStringList expected = {QStringLiteral("AMAT/AM.dat"), QStringLiteral("AMAT/EN.dat"),
-                                  QStringLiteral("AMAT/HD.dat"), QStringLiteral("CADN/amateur.txt"),
-                                  QStringLiteral("GMRS/EN.dat"), QStringLiteral("GMRS/HD.dat"),
+                                  QStringLiteral("AMAT/HD.dat"), QStringLiteral("AMAT/counts"), QStringLiteral("CADN/amateur.txt"),
+                                  QStringLiteral("GMRS/EN.dat"), QStringLiteral("GMRS/HD.dat"), QStringLiteral("GMRS/counts"),
                                   QStringLiteral("amateur.zip"), QStringLiteral("calls.txt"),
                                   QStringLiteral("l_amat.zip"), QStringLiteral("l_gmrs.zip")};
     QCOMPARE(files, expected);
@@ -385,8 +385,8 @@ void TestSampleData::archivesHoldTheFilesAtTheirRoot()
         const char* folder;
         QStringList members;
     } archives[] = {
-        {"l_amat.zip", "AMAT", {QStringLiteral("AM.dat"), QStringLiteral("EN.dat"), QStringLiteral("HD.dat")}},
-        {"l_gmrs.zip", "GMRS", {QStringLiteral("EN.dat"), QStringLiteral("HD.dat")}},
+        {"l_amat.zip", "AMAT", {QStringLiteral("AM.dat"), QStringLiteral("EN.dat"), QStringLiteral("HD.dat"), QStringLiteral("counts")}},
+        {"l_gmrs.zip", "GMRS", {QStringLiteral("EN.dat"), QStringLiteral("HD.dat"), QStringLiteral("counts")}},
         {"amateur.zip", "CADN", {QStringLiteral("amateur.txt")}},
     };
     for (const auto& a : archives) {

@@ -5,6 +5,8 @@
 #include "ZipTable.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <stdexcept>
 #include <thread>
@@ -37,6 +39,20 @@ SampleSummary generateSampleData(const SampleOptions& options)
     summary.canada = CanadianWriter(zips, options.seed, sampleToday())
                          .write(cadn + QStringLiteral("/amateur.txt"), full ? 91557 : 200);
 
+    // The real ULS archives carry a "counts" member; the program takes its presence as the sign
+    // that an archive was unpacked.
+    auto writeCounts = [](const QString& dir, const QStringList& names) {
+        QFile f(dir + QStringLiteral("/counts"));
+        if (!f.open(QIODevice::WriteOnly))
+            throw std::runtime_error("cannot write " + f.fileName().toStdString());
+        QByteArray text = "File Creation Date: sample data\r\n";
+        for (const QString& n : names)
+            text += QByteArray::number(QFileInfo(dir + u'/' + n).size()) + " bytes " + n.toLatin1() + "\r\n";
+        f.write(text);
+    };
+    writeCounts(amat, {QStringLiteral("AM.dat"), QStringLiteral("EN.dat"), QStringLiteral("HD.dat")});
+    writeCounts(gmrs, {QStringLiteral("EN.dat"), QStringLiteral("HD.dat")});
+
     if (!options.archives)
         return summary;
     const std::time_t stamp = std::time_t(sampleToday() * 86400);
@@ -48,7 +64,7 @@ SampleSummary generateSampleData(const SampleOptions& options)
         try {
             writeZipArchive(out + QStringLiteral("/l_amat.zip"),
                             {member(amat, QStringLiteral("AM.dat")), member(amat, QStringLiteral("EN.dat")),
-                             member(amat, QStringLiteral("HD.dat"))},
+                             member(amat, QStringLiteral("HD.dat")), member(amat, QStringLiteral("counts"))},
                             stamp);
         } catch (const std::exception& e) {
             amateurError = e.what();
@@ -56,7 +72,9 @@ SampleSummary generateSampleData(const SampleOptions& options)
     });
     try {
         writeZipArchive(out + QStringLiteral("/l_gmrs.zip"),
-                        {member(gmrs, QStringLiteral("EN.dat")), member(gmrs, QStringLiteral("HD.dat"))}, stamp);
+                        {member(gmrs, QStringLiteral("EN.dat")), member(gmrs, QStringLiteral("HD.dat")),
+                         member(gmrs, QStringLiteral("counts"))},
+                        stamp);
         writeZipArchive(out + QStringLiteral("/amateur.zip"), {member(cadn, QStringLiteral("amateur.txt"))}, stamp);
     } catch (...) {
         amateurThread.join();

@@ -1,4 +1,4 @@
-#include "TestHttpServer.h"
+#include "tests/support/TestHttpServer.h"
 
 #include <QTcpSocket>
 #include <QTimer>
