@@ -106,6 +106,8 @@ void TForm1::FormCreate() {
         const ImportResult& r = window.importResult();
         if (r.ok && r.skipped > 0)
             m_importSkipped << r.skippedText();
+        if (!r.ok)
+            m_importFailed << QDir::toNativeSeparators(job.sourceFile);
     };
     edtSearch->setFocus();
 }
@@ -285,6 +287,7 @@ void TForm1::CheckDatabases() {
     paths.appDataPath = App.AppDataPath;
     m_importMissing.clear();
     m_importSkipped.clear();
+    m_importFailed.clear();
     runCheckDatabases(DM.condb, DM.Zipdb, paths, m_importStep);
     // Indexes a first load left for its second load to build are built now if that never came.
     settlePendingIndexes(DM.condb);

@@ -127,6 +127,7 @@ private:
     ImportStep m_importStep;
     QStringList m_importMissing;   // sources not found during the last database check
     QStringList m_importSkipped;   // skipped-line reports of the last database check
+    QStringList m_importFailed;    // sources whose import failed (the window told why)
     ServiceConfig m_services;
     std::function<bool(const QString&, const QString&)> m_downloadStep;
     int m_busy = 0;   // long work in progress: the window does not close

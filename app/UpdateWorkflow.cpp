@@ -63,12 +63,27 @@ QString TForm1::extractInBackground(const ArchiveInfo& a) {
     txtMessage->setText(a.caption);
     // A large archive takes a while to unpack; the window keeps painting while a worker does it,
     // and takes no input meanwhile.
+    // Unpacked beside the folder in use and put in its place only when whole, so files of an
+    // earlier download never mix with a new archive's and a failure leaves the old folder as it was.
+    const QString staging = a.folder + QStringLiteral(".part");
+    const QString markerName = QFileInfo(a.marker).fileName();
     QString error;
     QEventLoop loop;
     QThread* worker = QThread::create([&] {
         try {
-            extractArchive(a.zipFile, a.folder);
+            QDir(staging).removeRecursively();
+            extractArchive(a.zipFile, staging);
+            if (!QFileInfo::exists(staging + QLatin1Char('/') + markerName))
+                throw std::runtime_error(QStringLiteral("The archive \"%1\" does not hold the expected file \"%2\".")
+                                             .arg(QDir::toNativeSeparators(a.zipFile), markerName)
+                                             .toStdString());
+            QDir(a.folder).removeRecursively();
+            if (!QDir().rename(staging, a.folder))
+                throw std::runtime_error(QStringLiteral("The folder \"%1\" could not be replaced.")
+                                             .arg(QDir::toNativeSeparators(a.folder))
+                                             .toStdString());
         } catch (const std::exception& e) {
+            QDir(staging).removeRecursively();
             error = QString::fromUtf8(e.what());
         }
     });
@@ -158,6 +173,7 @@ void TForm1::FetchFiles() {
         paths.appDataPath = base;
         m_importMissing.clear();
         m_importSkipped.clear();
+        m_importFailed.clear();
         runCheckDatabases(building, DM.Zipdb, paths, m_importStep);
         settlePendingIndexes(building);
         for (const char* table : kLicenceTables)
@@ -165,12 +181,16 @@ void TForm1::FetchFiles() {
                 emptyTables << QLatin1String(table);
         building.close();
     }
-    if (!emptyTables.isEmpty()) {
+    if (!emptyTables.isEmpty() || !m_importMissing.isEmpty() || !m_importFailed.isEmpty()) {
         QFile::remove(fresh);
-        QString why = QStringLiteral("the import left the table(s) %1 empty.").arg(emptyTables.join(QStringLiteral(", ")));
+        QStringList why;
         if (!m_importMissing.isEmpty())
-            why += QStringLiteral(" Missing files: ") + m_importMissing.join(QStringLiteral(", "));
-        stopped(why);
+            why << QStringLiteral("these files were not found: ") + m_importMissing.join(QStringLiteral(", "));
+        if (!m_importFailed.isEmpty())
+            why << QStringLiteral("the import of these files failed: ") + m_importFailed.join(QStringLiteral(", "));
+        if (!emptyTables.isEmpty())
+            why << QStringLiteral("the table(s) %1 stayed empty").arg(emptyTables.join(QStringLiteral(", ")));
+        stopped(why.join(QStringLiteral("; ")) + QLatin1Char('.'));
         return;
     }
 
