@@ -5,6 +5,7 @@
 // Collaborators: TDM (the two connections and shared data sets), TSettings/TGlobalProps,
 // StyleManager, CenteredMessageDialog, the database check and the import step.
 
+#include "app/RecordGeometry.h"
 #include "core/AppValues.h"
 #include "core/DataModule.h"
 #include "core/ImportTypes.h"
@@ -98,6 +99,10 @@ private:
     QString extractInBackground(const ArchiveInfo& a);
     // Fetches and unpacks the archives (all, or those whose marker is missing); the failures.
     QStringList fetchArchives(bool all, bool stopAtFirstFailure);
+
+    // The station from the settings, and the figures of the zip row just read, as the displays show them.
+    LatLon stationPosition();
+    PlaceFigures zipRowFigures(const LatLon& station, TDisType unit, int offsetSeconds) const;
 
     void FormCreate();
     void buildUi();

@@ -68,20 +68,13 @@ void TForm1::DisplayRecord(const Query& query) {
     const QString zip = query.text(0, QStringLiteral("zip_code"));
     setText(grpUSA, "edtPostal", zip);
 
-    LatLon station;
-    station.Latitude = GlobalProps.Latitude(*Settings);
-    station.Longitude = GlobalProps.Longitude(*Settings);
-    station.Valid = true;
-
+    const LatLon station = stationPosition();
     DM.ZipQuery.open(DM.Zipdb, QStringLiteral("select latitude, longitude, county from zipcodes where zip = ?1"), {zip.left(5)});
     if (DM.ZipQuery.recordCount() > 0) {
         setText(grpUSA, "edtCounty", DM.ZipQuery.text(0, QStringLiteral("county")));
         const TDisType unit = GlobalProps.DisType(*Settings);
-        const PlaceFigures f = placeFigures(*HamUtil, station, DM.ZipQuery.value(0, QStringLiteral("latitude")).toDouble(),
-                                            DM.ZipQuery.value(0, QStringLiteral("longitude")).toDouble(), unit, offset,
-                                            QDateTime::currentDateTime());
-        showFigures(grpUSA, f, "edtLatitude", "edtLongitude", "edtGrid", "edtAzimuth", "edtDistance", "edtSunRise", "edtSolarNoon",
-                    "edtSunSet");
+        showFigures(grpUSA, zipRowFigures(station, unit, offset), "edtLatitude", "edtLongitude", "edtGrid", "edtAzimuth",
+                    "edtDistance", "edtSunRise", "edtSolarNoon", "edtSunSet");
         lblDistance->setText(distanceCaption(unit));
     }
 
@@ -131,19 +124,25 @@ void TForm1::DisplayRecordCDN(const Query& query) {
     setText(grpcdn, "CDNedtClub_Prov", club ? query.text(0, QStringLiteral("club_prov")) : QString());
     setText(grpcdn, "CDNedtClub_Postal", club ? query.text(0, QStringLiteral("club_postal")) : QString());
 
+    const LatLon station = stationPosition();
+    DM.ZipQuery.open(DM.Zipdb, QStringLiteral("select latitude, longitude, county from zipcodes where zip =?1"), {postal.left(3)});
+    if (DM.ZipQuery.recordCount() > 0) {
+        const TDisType unit = GlobalProps.DisType(*Settings);
+        showFigures(grpcdn, zipRowFigures(station, unit, offset), "CDNedtLatitude", "CDNedtLongitude", "CDNedtGrid", "CDNAzimuth",
+                    "CDNDistance", "CDNSunRise", "CDNSolarNoon", "CDNSunSet");
+        lblDistance_cdn->setText(distanceCaption(unit));
+    }
+}
+
+LatLon TForm1::stationPosition() {
     LatLon station;
     station.Latitude = GlobalProps.Latitude(*Settings);
     station.Longitude = GlobalProps.Longitude(*Settings);
     station.Valid = true;
+    return station;
+}
 
-    DM.ZipQuery.open(DM.Zipdb, QStringLiteral("select latitude, longitude, county from zipcodes where zip =?1"), {postal.left(3)});
-    if (DM.ZipQuery.recordCount() > 0) {
-        const TDisType unit = GlobalProps.DisType(*Settings);
-        const PlaceFigures f = placeFigures(*HamUtil, station, DM.ZipQuery.value(0, QStringLiteral("latitude")).toDouble(),
-                                            DM.ZipQuery.value(0, QStringLiteral("longitude")).toDouble(), unit, offset,
-                                            QDateTime::currentDateTime());
-        showFigures(grpcdn, f, "CDNedtLatitude", "CDNedtLongitude", "CDNedtGrid", "CDNAzimuth", "CDNDistance", "CDNSunRise",
-                    "CDNSolarNoon", "CDNSunSet");
-        lblDistance_cdn->setText(distanceCaption(unit));
-    }
+PlaceFigures TForm1::zipRowFigures(const LatLon& station, TDisType unit, int offsetSeconds) const {
+    return placeFigures(*HamUtil, station, DM.ZipQuery.value(0, QStringLiteral("latitude")).toDouble(),
+                        DM.ZipQuery.value(0, QStringLiteral("longitude")).toDouble(), unit, offsetSeconds, QDateTime::currentDateTime());
 }

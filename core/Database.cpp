@@ -7,14 +7,12 @@ DatabaseError::DatabaseError(const QString& message)
 
 Database::~Database() { close(); }
 
-void Database::open() {
-    if (m_db)
-        return;
+void Database::openWith(int threadingFlag) {
     if (m_fileName.isEmpty())
         throw DatabaseError(QStringLiteral("No database file name was set"));
     sqlite3* db = nullptr;
     const QByteArray name = m_fileName.toUtf8();
-    const int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | threadingFlag, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
         sqlite3_close(db);
@@ -23,6 +21,11 @@ void Database::open() {
     m_db = db;
     sqlite3_busy_timeout(m_db, 5000);
     sqlite3_extended_result_codes(m_db, 1);
+}
+
+void Database::open() {
+    if (!m_db)
+        openWith(SQLITE_OPEN_FULLMUTEX);
 }
 
 void Database::open(const QString& fileName) {
@@ -34,17 +37,7 @@ void Database::open(const QString& fileName) {
 void Database::openSingleThread(const QString& fileName) {
     close();
     m_fileName = fileName;
-    sqlite3* db = nullptr;
-    const QByteArray name = m_fileName.toUtf8();
-    const int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
-        sqlite3_close(db);
-        throw DatabaseError(QStringLiteral("Cannot open database \"%1\": %2").arg(m_fileName, msg));
-    }
-    m_db = db;
-    sqlite3_busy_timeout(m_db, 5000);
-    sqlite3_extended_result_codes(m_db, 1);
+    openWith(SQLITE_OPEN_NOMUTEX);
 }
 
 void Database::close() {

@@ -61,6 +61,8 @@ public:
     [[noreturn]] void throwError(const QString& context) const;
 
 private:
+    void openWith(int threadingFlag);
+
     sqlite3* m_db = nullptr;
     QString m_fileName;
 };
