@@ -108,7 +108,11 @@ Query& TForm1::Lookup(const QString& callsign) {
             cbbResults->addItems(calls);
             cbbResults->setCurrentIndex(-1);
             cbbResults->setEditText(QString());
+            // Says what the list holds and takes the keyboard, so a choice is one arrow key away.
+            cbbResults->lineEdit()->setPlaceholderText(
+                calls.size() == 1 ? QStringLiteral("1 match") : QStringLiteral("%1 matches").arg(calls.size()));
             cbbResults->show();
+            cbbResults->setFocus();
             edtSearch->clear();
         }
         return q;
