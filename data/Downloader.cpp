@@ -106,8 +106,9 @@ void Downloader::onMetaData() {
         fail(DownloadFailure::HttpStatus, QStringLiteral("The server answered %1 for %2.")
                                               .arg(QString(QString::number(status) + QLatin1Char(' ') + reason).trimmed(),
                                                    shown(m_url)));
-        // The error page is of no use; do not wait for it.
-        m_reply->abort();
+        // The error page is of no use; do not wait for it. The abort is posted, since aborting
+        // inside the reply's own header signal makes it report its error twice.
+        QMetaObject::invokeMethod(m_reply, &QNetworkReply::abort, Qt::QueuedConnection);
     }
 }
 
