@@ -14,10 +14,10 @@
 namespace {
 
 const QString kAmateurList = QStringLiteral(
-    "select [fcc_en].[call_sign] from [fcc_en], [fcc_hd] where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier"
+    "select distinct [fcc_en].[call_sign] from [fcc_en], [fcc_hd] where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier"
     " and [fcc_hd].license_status='A' and [fcc_en].service='AMAT' and [fcc_en].call_sign like ?1");
 const QString kGmrsList = QStringLiteral(
-    "select [fcc_en].[call_sign] from [fcc_en], [fcc_hd] where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier"
+    "select distinct [fcc_en].[call_sign] from [fcc_en], [fcc_hd] where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier"
     " and [fcc_hd].license_status='A' and [fcc_en].service ='GMRS' and [fcc_en].call_sign like ?1");
 // Several active rows for one call (duplicate or reassigned licences) are ordered so that the
 // most recent grant comes first; the look-up keeps that one.
@@ -28,7 +28,8 @@ const QString kAmateurExact = QStringLiteral(
 const QString kGmrsExact = QStringLiteral(
     "select * from [fcc_en],[fcc_hd] where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier"
     " and [fcc_hd].license_status='A' and [fcc_en].service='GMRS' and [fcc_en].call_sign=?1 order by [fcc_hd].grant_date desc");
-const QString kPreviousCall = QStringLiteral("select * from fcc_am where `previous_callsign`=?1");
+// Licences, not rows: duplicate amateur rows of one licence still make one licence.
+const QString kPreviousCall = QStringLiteral("select distinct unique_system_identifier from fcc_am where `previous_callsign`=?1");
 const QString kByIdentifier = QStringLiteral(
     "select * from [fcc_en],[fcc_am],[fcc_hd] where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier"
     " and [fcc_en].unique_system_identifier=[fcc_am].unique_system_identifier and [fcc_hd].license_status='A'"

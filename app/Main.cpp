@@ -17,11 +17,14 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QTimer>
+
+#include <limits>
 
 namespace {
 
@@ -54,7 +57,7 @@ void TForm1::FormCreate() {
     QFont f(QStringLiteral("Tahoma"), 12);
     setFont(f);
     buildUi();
-    resize(560, 640);
+    resize(547, 616);
 
     App.StateList.clear();
     App.AppDataPath = GetSpecialFolder(46) + QStringLiteral("/Quillmarsh/");
@@ -242,9 +245,12 @@ void TForm1::CreateDistrictFolders() {
 }
 
 void TForm1::FormShow() {
-    const int top = Settings->GetSetting(QStringLiteral("Form1_Top"), y());
-    const int left = Settings->GetSetting(QStringLiteral("Form1_Left"), x());
-    move(left, top);
+    // Without a stored position the window manager places the window.
+    constexpr int kUnset = std::numeric_limits<int>::min();
+    const int top = Settings->GetSetting(QStringLiteral("Form1_Top"), kUnset);
+    const int left = Settings->GetSetting(QStringLiteral("Form1_Left"), kUnset);
+    if (top != kUnset || left != kUnset)
+        move(left == kUnset ? x() : left, top == kUnset ? y() : top);
 }
 
 void TForm1::FormActivate() {
@@ -343,14 +349,22 @@ void TForm1::closeEvent(QCloseEvent* e) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == lblupdate && e->type() == QEvent::MouseButtonRelease) {
+    if (watched == lblupdate && e->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
         lblupdateClick();
         return true;
     }
-    if (watched == edtSearch && e->type() == QEvent::KeyRelease) {
+    // The search runs when Enter is released, but only for a press the search box itself took:
+    // the release of the Enter that closed a message box, or a held key, starts nothing.
+    if (watched == edtSearch && (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease)) {
         const auto* k = static_cast<QKeyEvent*>(e);
-        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)
+        const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+        if (enter && e->type() == QEvent::KeyPress && !k->isAutoRepeat())
+            m_enterPressedInSearch = true;
+        else if (enter && e->type() == QEvent::KeyRelease && !k->isAutoRepeat() && m_enterPressedInSearch) {
+            m_enterPressedInSearch = false;
             FetchCallsign(edtSearch->text(), true);
+        }
     }
     return QMainWindow::eventFilter(watched, e);
 }

@@ -125,6 +125,7 @@ private:
     bool FormActivated = false;
     bool m_closed = false;
     bool m_shown = false;
+    bool m_enterPressedInSearch = false;
     QString mTheme;
     QStringList StyleList;
     int m_fontCharSet = 1;

@@ -19,7 +19,8 @@ qint64 distanceInUnit(double km, TDisType unit) {
         d = km * 0.621371192;
     else if (unit != TDisType::KM)
         d = km * 0.539956803;
-    return qint64(std::trunc(d));
+    // A distance on the earth always fits; anything else (a broken coordinate) shows as 0.
+    return std::isfinite(d) && std::fabs(d) < 1e15 ? qint64(std::trunc(d)) : 0;
 }
 
 QString sunTimeText(const QDateTime& utcEvent, int offsetSeconds, double latitude, const QDate& date) {
@@ -42,7 +43,8 @@ PlaceFigures placeFigures(const THamUtil& ham, const LatLon& station, double lat
     f.latitude = FloatText(latitude);
     f.longitude = FloatText(longitude);
     f.grid = ham.LatLongToLocator(place);
-    f.azimuth = QString::number(qint64(std::trunc(ham.Azimuth(station, place))));
+    const double azimuth = ham.Azimuth(station, place);
+    f.azimuth = QString::number(std::isfinite(azimuth) ? qint64(std::trunc(azimuth)) : 0);
     f.distance = QString::number(distanceInUnit(ham.Distance(station, place), unit));
     QDateTime rise, noon, set;
     ham.CalculateSolarTimes(latitude, longitude, now, rise, noon, set);

@@ -77,11 +77,21 @@ QString TForm1::extractInBackground(const ArchiveInfo& a) {
                 throw std::runtime_error(QStringLiteral("The archive \"%1\" does not hold the expected file \"%2\".")
                                              .arg(QDir::toNativeSeparators(a.zipFile), markerName)
                                              .toStdString());
-            QDir(a.folder).removeRecursively();
-            if (!QDir().rename(staging, a.folder))
+            const QString old = a.folder + QStringLiteral(".old");
+            QDir(old).removeRecursively();
+            const bool hadFolder = QDir(a.folder).exists();
+            if (hadFolder && !QDir().rename(a.folder, old))
                 throw std::runtime_error(QStringLiteral("The folder \"%1\" could not be replaced.")
                                              .arg(QDir::toNativeSeparators(a.folder))
                                              .toStdString());
+            if (!QDir().rename(staging, a.folder)) {
+                if (hadFolder)
+                    QDir().rename(old, a.folder);
+                throw std::runtime_error(QStringLiteral("The folder \"%1\" could not be replaced.")
+                                             .arg(QDir::toNativeSeparators(a.folder))
+                                             .toStdString());
+            }
+            QDir(old).removeRecursively();
         } catch (const std::exception& e) {
             QDir(staging).removeRecursively();
             error = QString::fromUtf8(e.what());
@@ -166,7 +176,7 @@ void TForm1::FetchFiles() {
     QFile::remove(fresh);
     QFile::remove(fresh + QStringLiteral("-journal"));
     QStringList emptyTables;
-    {
+    try {
         Database building;
         building.open(fresh);
         SchemaCheckPaths paths;
@@ -179,7 +189,10 @@ void TForm1::FetchFiles() {
         for (const char* table : kLicenceTables)
             if (building.scalar(QStringLiteral("select count(1) from %1").arg(QLatin1String(table))).toLongLong() == 0)
                 emptyTables << QLatin1String(table);
-        building.close();
+    } catch (const std::exception& e) {
+        QFile::remove(fresh);
+        stopped(QString::fromUtf8(e.what()));
+        return;
     }
     if (!emptyTables.isEmpty() || !m_importMissing.isEmpty() || !m_importFailed.isEmpty()) {
         QFile::remove(fresh);
@@ -197,19 +210,33 @@ void TForm1::FetchFiles() {
     // Swap: the old database becomes the backup, the new one takes its place.
     DM.condb.close();
     QFile::remove(backup);
-    bool swapped = true;
-    if (QFile::exists(current) && !QFile::rename(current, backup))
-        swapped = false;
-    if (swapped && !QFile::rename(fresh, current)) {
-        QFile::rename(backup, current);   // put the old one back where it was
-        swapped = false;
-    }
-    DM.condb.open(current);
-    if (!swapped) {
+    const bool hadDatabase = QFile::exists(current);
+    if (hadDatabase && !QFile::rename(current, backup)) {
+        DM.condb.open(current);
         QFile::remove(fresh);
-        stopped(QStringLiteral("the new database could not be put in place of \"%1\".").arg(QDir::toNativeSeparators(current)));
+        stopped(QStringLiteral("\"%1\" could not be set aside as the backup.").arg(QDir::toNativeSeparators(current)));
         return;
     }
+    if (!QFile::rename(fresh, current)) {
+        const bool restored = !hadDatabase || QFile::rename(backup, current);
+        QFile::remove(fresh);
+        if (restored) {
+            DM.condb.open(current);
+            stopped(QStringLiteral("the new database could not be put in place of \"%1\".").arg(QDir::toNativeSeparators(current)));
+        } else {
+            // The old data is whole under the backup's name; use it from there rather than an empty file.
+            DM.condb.open(backup);
+            CenteredMessageDialog(this,
+                                  QStringLiteral("The update was stopped: the new database could not be put in place of \"%1\".\n"
+                                                 "Your existing data is in \"%2\" and is in use from there; rename it to \"%3\" "
+                                                 "before the next start.")
+                                      .arg(QDir::toNativeSeparators(current), QDir::toNativeSeparators(backup),
+                                           QFileInfo(current).fileName()),
+                                  MsgKind::Error, MsgButton::Ok);
+        }
+        return;
+    }
+    DM.condb.open(current);
     if (!m_importSkipped.isEmpty())
         CenteredMessageDialog(this, m_importSkipped.join(QStringLiteral("\n\n")), MsgKind::Information, MsgButton::Ok);
 

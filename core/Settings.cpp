@@ -3,6 +3,7 @@
 #include "core/TextRoutines.h"
 
 #include <QFile>
+#include <cmath>
 #include <QLocale>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -165,7 +166,8 @@ double TSettings::GetSetting(const QString& key, double def) const {
     const QString text = GetSetting(key, formatFloat(def));
     bool ok = false;
     const double v = numberLocale().toDouble(text, &ok);
-    if (!ok)
+    // "nan" and "inf" convert, but no setting of the program means them.
+    if (!ok || !std::isfinite(v))
         throw SettingsError(QStringLiteral("The setting \"%1\" in \"%2\" holds \"%3\", which is not a valid floating point value")
                                 .arg(key, m_file, text)
                                 .toStdString());

@@ -35,6 +35,7 @@ private slots:
     void countryAndWildcardRules_data();
     void countryAndWildcardRules();
     void wildcardListFillsDropDownAndChoosingShows();
+    void enterOnlyAfterItsOwnPress();
     void previousCallFallBack_data();
     void previousCallFallBack();
     void usRecordDisplay();

@@ -120,6 +120,10 @@ void TestLookup::wildcardListFillsDropDownAndChoosingShows() {
     QCOMPARE(combo->itemText(0), QStringLiteral("W1AW"));
     QCOMPARE(field("edtCallsign"), QStringLiteral("W1AW"));
     QCOMPARE(field("edtCounty"), QStringLiteral("Hartford"));
+    search(QStringLiteral("W1D*"));   // two active rows of one call are one entry, shown at once
+    QCOMPARE(combo->count(), 1);
+    QCOMPARE(field("edtName"), QStringLiteral("New  Holder"));
+
     search(QStringLiteral("W1A\"*"));
     QCOMPARE(combo->count(), 0);
     QCOMPARE(answers.texts(), QStringList());
@@ -132,6 +136,22 @@ void TestLookup::previousCallFallBack_data() {
     QTest::newRow("previous call of one active licence") << "KD7OLD" << "K7ABC" << QStringList();
     QTest::newRow("previous call of an expired licence") << "KX0GONE" << "" << QStringList();
     QTest::newRow("previous call of two licences") << "KA1TWO" << "" << QStringList{kNoRecords};
+}
+
+void TestLookup::enterOnlyAfterItsOwnPress() {
+    ScopedDialogAnswers answers;
+    auto* edit = m_form->findChild<QLineEdit*>(QStringLiteral("edtSearch"));
+    edit->setText(QStringLiteral("K9NONE"));
+    // The release of an Enter pressed elsewhere (the one that closed a message box) starts nothing.
+    QTest::keyRelease(edit, Qt::Key_Return);
+    QCOMPARE(answers.messages.size(), 0);
+    QTest::keyPress(edit, Qt::Key_Return);
+    QTest::keyPress(edit, Qt::Key_Return, Qt::NoModifier, -1);
+    QCOMPARE(answers.messages.size(), 0);   // nothing on the press
+    QTest::keyRelease(edit, Qt::Key_Return);
+    QCOMPARE(answers.texts(), QStringList{kNoRecords});
+    QTest::keyRelease(edit, Qt::Key_Return);
+    QCOMPARE(answers.messages.size(), 1);
 }
 
 void TestLookup::previousCallFallBack() {

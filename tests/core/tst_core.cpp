@@ -156,6 +156,10 @@ void TestCore::settingsFloatRoundTripAndGarbage() {
         QVERIFY2(msg.contains(QStringLiteral("Latitude")) && msg.contains(QStringLiteral("north")), qPrintable(msg));
     }
     QVERIFY(readAll(file).contains(QStringLiteral("Latitude=north")));
+    for (const char* notANumber : {"nan", "inf", "-inf", "1e999"}) {
+        writeFile(file, QByteArray("[Settings]\nLongitude=") + notANumber + "\n");
+        QVERIFY_THROWS_EXCEPTION(SettingsError, g.Longitude(s));
+    }
 }
 
 void TestCore::settingsSectionAndKeyCaseInsensitive() {

@@ -105,6 +105,10 @@ void writeFixtureDatabases(const QString& appDataPath) {
         }
     }
 
+    // A licence whose amateur row came twice in the file: still one licence for the previous call.
+    am.bindAll({"101", "E", "KD7OLD"});
+    am.execute();
+
     Statement ca(condb, QStringLiteral("insert into canada values(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,'',?12,?13,?14,?15,?16,?17)"));
     const QVariantList cans[] = {
         {"VE3ABC", "John", "Doe", "1 Rideau St", "Ottawa", "ON", "K1A 0B1", "A", "", "", "", "", "", "", "", "", ""},

@@ -38,6 +38,7 @@ private slots:
     void updateDataReplacesAndKeepsBackup();
     void updateDataFailureKeepsOldData_data();
     void updateDataFailureKeepsOldData();
+    void updateDataBuildErrorKeepsOldData();
 
 private:
     void serveGoodArchives();
@@ -198,6 +199,22 @@ void TestUpdate::updateDataFailureKeepsOldData() {
     QVERIFY(!QFileInfo::exists(data + QStringLiteral("FCCdata.db.new")));
     QVERIFY(!QFileInfo::exists(data + QStringLiteral("FCCdata.db.bak")));
     QVERIFY(!QFileInfo::exists(data + QStringLiteral("AMAT.part")));
+}
+
+void TestUpdate::updateDataBuildErrorKeepsOldData() {
+    {
+        ScopedDialogAnswers quiet;
+        startForm();
+    }
+    const QString data = programDataPath();
+    // The place of the new database is taken by a folder: building it fails outright.
+    QVERIFY(QDir().mkpath(data + QStringLiteral("FCCdata.db.new")));
+    ScopedDialogAnswers answers;
+    m_form->FetchFiles();
+    const QString last = answers.messages.isEmpty() ? QString() : answers.messages.last().text;
+    QVERIFY2(last.startsWith(QStringLiteral("The update was stopped")), qPrintable(last));
+    QVERIFY(last.contains(QStringLiteral("Your existing data is unchanged and still in use.")));
+    QCOMPARE(lookUp(m_calls.at(3)), m_calls.at(3));
 }
 
 int main(int argc, char** argv) {
