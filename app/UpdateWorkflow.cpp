@@ -3,6 +3,7 @@
 // the one in use, and the check for a newer program version.
 #include "app/Main.h"
 
+#include "core/DatabaseSwap.h"
 #include "core/SchemaCheck.h"
 #include "core/Services.h"
 #include "core/SharedRoutines.h"
@@ -209,31 +210,27 @@ void TForm1::FetchFiles() {
 
     // Swap: the old database becomes the backup, the new one takes its place.
     DM.condb.close();
-    QFile::remove(backup);
-    const bool hadDatabase = QFile::exists(current);
-    if (hadDatabase && !QFile::rename(current, backup)) {
+    switch (replaceDatabaseFile(current, fresh, backup)) {
+    case SwapOutcome::Swapped:
+        break;
+    case SwapOutcome::BackupFailed:
         DM.condb.open(current);
-        QFile::remove(fresh);
         stopped(QStringLiteral("\"%1\" could not be set aside as the backup.").arg(QDir::toNativeSeparators(current)));
         return;
-    }
-    if (!QFile::rename(fresh, current)) {
-        const bool restored = !hadDatabase || QFile::rename(backup, current);
-        QFile::remove(fresh);
-        if (restored) {
-            DM.condb.open(current);
-            stopped(QStringLiteral("the new database could not be put in place of \"%1\".").arg(QDir::toNativeSeparators(current)));
-        } else {
-            // The old data is whole under the backup's name; use it from there rather than an empty file.
-            DM.condb.open(backup);
-            CenteredMessageDialog(this,
-                                  QStringLiteral("The update was stopped: the new database could not be put in place of \"%1\".\n"
-                                                 "Your existing data is in \"%2\" and is in use from there; rename it to \"%3\" "
-                                                 "before the next start.")
-                                      .arg(QDir::toNativeSeparators(current), QDir::toNativeSeparators(backup),
-                                           QFileInfo(current).fileName()),
-                                  MsgKind::Error, MsgButton::Ok);
-        }
+    case SwapOutcome::KeptOld:
+        DM.condb.open(current);
+        stopped(QStringLiteral("the new database could not be put in place of \"%1\".").arg(QDir::toNativeSeparators(current)));
+        return;
+    case SwapOutcome::OldUnderBackup:
+        // The old data is whole under the backup's name; use it from there rather than an empty file.
+        DM.condb.open(backup);
+        CenteredMessageDialog(this,
+                              QStringLiteral("The update was stopped: the new database could not be put in place of \"%1\".\n"
+                                             "Your existing data is in \"%2\" and is in use from there; rename it to \"%3\" "
+                                             "before the next start.")
+                                  .arg(QDir::toNativeSeparators(current), QDir::toNativeSeparators(backup),
+                                       QFileInfo(current).fileName()),
+                              MsgKind::Error, MsgButton::Ok);
         return;
     }
     DM.condb.open(current);

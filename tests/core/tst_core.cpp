@@ -1,5 +1,6 @@
 // Settings store, database check, text routines and shared routines.
 #include "core/Database.h"
+#include "core/DatabaseSwap.h"
 #include "core/Paths.h"
 #include "core/Query.h"
 #include "core/SchemaCheck.h"
@@ -62,6 +63,7 @@ private slots:
     void stateListExcludesProvincesAndAppends();
     void readUrlReturnsBodyAndFailsOnError();
     void versionDataHasFourNumbers();
+    void databaseSwap();
     void updateRule_data();
     void updateRule();
     void serviceConfigFromFile();
@@ -368,6 +370,31 @@ void TestCore::versionDataHasFourNumbers() {
         QVERIFY(ok);
     }
     QCOMPARE(v.OriginalFileName, QStringLiteral("quillmarsh"));
+}
+
+void TestCore::databaseSwap() {
+    QTemporaryDir dir;
+    const QString cur = dir.filePath(QStringLiteral("FCCdata.db"));
+    const QString fresh = cur + QStringLiteral(".new");
+    const QString bak = cur + QStringLiteral(".bak");
+    writeFile(cur, "old");
+    writeFile(bak, "older");
+    writeFile(fresh, "new");
+    QCOMPARE(replaceDatabaseFile(cur, fresh, bak), SwapOutcome::Swapped);
+    QCOMPARE(readAll(cur), QStringLiteral("new"));
+    QCOMPARE(readAll(bak), QStringLiteral("old"));
+    QVERIFY(!QFile::exists(fresh));
+
+    // The new file cannot be moved (it is not there): the old one is put back, nothing is lost.
+    QCOMPARE(replaceDatabaseFile(cur, fresh, bak), SwapOutcome::KeptOld);
+    QCOMPARE(readAll(cur), QStringLiteral("new"));
+
+    // No database yet: the new one simply takes its place.
+    QFile::remove(cur);
+    writeFile(fresh, "first");
+    QCOMPARE(replaceDatabaseFile(cur, fresh, bak), SwapOutcome::Swapped);
+    QCOMPARE(readAll(cur), QStringLiteral("first"));
+    QVERIFY(!QFile::exists(bak));
 }
 
 void TestCore::updateRule_data() {

@@ -1,6 +1,7 @@
 // The import window offscreen: its controls, closing itself after the worker, the reports it
 // gives, and the confirmed cancel that is the only way to close it while the worker runs.
 
+#include "tests/support/WidgetLookup.h"
 #include "data/TfrmDataProcess.h"
 #include "ui/MessageDialog.h"
 #include "TestSupport.h"
@@ -21,13 +22,6 @@ QByteArray amLines(int n, int firstUsi = 1) {
     return out;
 }
 
-template <typename T>
-T* child(QWidget& w, const char* name) {
-    T* c = w.findChild<T*>(QLatin1String(name));
-    if (!c)
-        qFatal("no child %s", name);
-    return c;
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 // percentage while a transfer runs, no percentage when the length is unknown, closing refused
 // until the end, closing by itself after success, and the error box then closing after failure.
 
+#include "tests/support/WidgetLookup.h"
 #include "tests/support/TestHttpServer.h"
 #include "data/Downloader.h"
 #include "data/TfrmFileDownload.h"
@@ -18,13 +19,6 @@ namespace {
 
 constexpr int kWait = 30000;
 
-template <typename T>
-T* child(QWidget& w, const char* name) {
-    T* c = w.findChild<T*>(QLatin1String(name));
-    if (!c)
-        qFatal("no child %s", name);
-    return c;
-}
 
 QString text(QWidget& w, const char* name) { return child<QLabel>(w, name)->text(); }
 
