@@ -176,7 +176,13 @@ void TForm1::buildMenu() {
     QMenu* help = sub(mm1, "mnuHelp", QStringLiteral("&Help"));
     item(help, "mnuAbout", QStringLiteral("About"));
     mm1->addMenu(help);
+
+    wireSearchMenus();
+    wireToolMenus();
+    wireInfoMenus();
 }
+
+QAction* TForm1::menuAction(const char* name) const { return menuBar()->findChild<QAction*>(QLatin1String(name)); }
 
 void TForm1::applyStoredAppearance() {
     QFont f = font();

@@ -6,6 +6,7 @@
 // StyleManager, CenteredMessageDialog, the database check and the import step.
 
 #include "app/RecordGeometry.h"
+#include "core/AppContext.h"
 #include "core/AppValues.h"
 #include "core/DataModule.h"
 #include "core/ImportTypes.h"
@@ -77,6 +78,8 @@ public:
     TSettings& settings() { return *Settings; }
     TGlobalProps& globalProps() { return GlobalProps; }
     TDM& dataModule() { return DM; }
+    // What the windows opened from here receive.
+    TAppContext context() { return TAppContext{DM, *Settings, GlobalProps, App, m_services}; }
     bool formActivated() const { return FormActivated; }
 
 protected:
@@ -107,6 +110,11 @@ private:
     void FormCreate();
     void buildUi();
     void buildMenu();
+    // Each connects the menu entries of one group of windows (found by object name).
+    void wireSearchMenus();
+    void wireToolMenus();
+    void wireInfoMenus();
+    QAction* menuAction(const char* name) const;
     QWidget* buildUsaGroup();
     QWidget* buildCanadaGroup();
     void StyleOnClick(QAction* action);
