@@ -36,11 +36,11 @@ set(CPACK_PACKAGE_NAME quillmarsh)
 set(CPACK_PACKAGE_VENDOR "Quillmarsh")
 set(CPACK_PACKAGE_CONTACT "Quillmarsh maintainers <maintainers@quillmarsh.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Offline look-up of amateur and GMRS call signs")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Offline look-up of amateur and GMRS call signs
- Keeps a local copy of the public US amateur and GMRS licence files and the
- Canadian amateur call sign list, and looks up call signs with grid square,
- bearing, distance and sun times; searches by zip code, name, city, county and
- date, exports to CSV and converts files of call signs.")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Keeps a local copy of the public US amateur and GMRS licence files and the Canadian amateur call sign \
+list, and looks up call signs with grid square, bearing, distance and sun times; searches by zip code, \
+name, city, county and date, exports to CSV and converts files of call signs.")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
