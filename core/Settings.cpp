@@ -16,7 +16,11 @@ namespace {
 constexpr qint64 kRacyMs = 2000;
 
 bool isSectionHeader(const QString& line, QString* name) {
-    const QString t = line.trimmed();
+    // Most lines are keys: look at the first character before building anything.
+    const QStringView head = QStringView(line).trimmed();
+    if (head.isEmpty() || head.front() != QLatin1Char('['))
+        return false;
+    const QString t = head.toString();
     if (t.size() < 2 || !t.startsWith(QLatin1Char('[')) || !t.endsWith(QLatin1Char(']')))
         return false;
     if (name)
@@ -41,11 +45,16 @@ QList<QPair<int, int>> findSections(const QStringList& lines, const QString& sec
     return out;
 }
 
+// The key of a key=value line, as written (blanks around it dropped); empty for other lines.
+QStringView keyOf(const QString& line) {
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    return eq > 0 ? QStringView(line).left(eq).trimmed() : QStringView();
+}
+
 int findKey(const QStringList& lines, int begin, int end, const QString& key) {
     for (int i = begin; i < end; ++i) {
-        const QString& line = lines.at(i);
-        const int eq = line.indexOf(QLatin1Char('='));
-        if (eq > 0 && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+        const QStringView k = keyOf(lines.at(i));
+        if (!k.isEmpty() && k.compare(key, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
@@ -82,14 +91,16 @@ const TSettings::IniFile& TSettings::load() const {
         bool eolSeen = false;
         qsizetype start = 0;
         const qsizetype n = text.size();
+        const QChar* data = text.constData();
+        ini.lines.reserve(text.size() / 16);
         for (qsizetype i = 0; i < n; ++i) {
-            const QChar c = text.at(i);
-            if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            const char16_t c = data[i].unicode();
+            if (c != u'\r' && c != u'\n')
                 continue;
-            const bool crlf = c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n');
-            const QString end = crlf ? QStringLiteral("\r\n") : QString(c);
+            const bool crlf = c == u'\r' && i + 1 < n && data[i + 1] == QLatin1Char('\n');
+            const char end = crlf ? 'b' : c == u'\r' ? 'r' : 'n';
             ini.lines << text.mid(start, i - start);
-            ini.ends << end;
+            ini.ends += end;
             if (!eolSeen) {
                 ini.eol = end;
                 eolSeen = true;
@@ -100,9 +111,19 @@ const TSettings::IniFile& TSettings::load() const {
         }
         if (start < n) {
             ini.lines << text.mid(start);
-            ini.ends << QString();
+            ini.ends += '-';
         }
     }
+    // Keys are looked up many times a second; the first line of each key in the sections answers.
+    for (const auto& [begin, end] : findSections(ini.lines, m_section))
+        for (int i = begin; i < end; ++i) {
+            const QStringView k = keyOf(ini.lines.at(i));
+            if (k.isEmpty())
+                continue;
+            const QString folded = k.toString().toCaseFolded();
+            if (!ini.keys.contains(folded))
+                ini.keys.insert(folded, i);
+        }
     m_ini = ini;
     m_loaded = true;
     return m_ini;
@@ -110,17 +131,14 @@ const TSettings::IniFile& TSettings::load() const {
 
 QString TSettings::readRaw(const QString& key) const {
     const IniFile& ini = load();
-    for (const auto& [begin, end] : findSections(ini.lines, m_section)) {
-        const int i = findKey(ini.lines, begin, end, key);
-        if (i < 0)
-            continue;
-        const QString& line = ini.lines.at(i);
-        QString value = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
-        if (value.isNull())
-            value = QStringLiteral("");
-        return value;
-    }
-    return {};
+    const auto it = ini.keys.constFind(key.toCaseFolded());
+    if (it == ini.keys.constEnd())
+        return {};
+    const QString& line = ini.lines.at(*it);
+    QString value = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
+    if (value.isNull())
+        value = QStringLiteral("");
+    return value;
 }
 
 void TSettings::writeRaw(const QString& key, const QString& value) {
@@ -128,7 +146,7 @@ void TSettings::writeRaw(const QString& key, const QString& value) {
     const QString entry = key + QLatin1Char('=') + value;
     // Every line gets an end before another follows it, so nothing is ever joined to the line before.
     auto insertLine = [&ini](int at, const QString& line) {
-        if (at > 0 && ini.ends.at(at - 1).isEmpty())
+        if (at > 0 && ini.ends.at(at - 1) == '-')
             ini.ends[at - 1] = ini.eol;
         ini.lines.insert(at, line);
         ini.ends.insert(at, ini.eol);
@@ -151,8 +169,14 @@ void TSettings::writeRaw(const QString& key, const QString& value) {
         insertLine(at, entry);
     }
     QString text;
-    for (int i = 0; i < ini.lines.size(); ++i)
-        text += ini.lines.at(i) + ini.ends.at(i);
+    for (int i = 0; i < ini.lines.size(); ++i) {
+        text += ini.lines.at(i);
+        const char end = ini.ends.at(i);
+        if (end == 'b')
+            text += QLatin1String("\r\n");
+        else if (end != '-')
+            text += QLatin1Char(end == 'r' ? '\r' : '\n');
+    }
     const QByteArray out = encodeText(text, ini.encoding);
     QSaveFile f(m_file);
     if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size() || !f.commit())

@@ -12,6 +12,7 @@
 
 #include "core/Paths.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -48,8 +49,9 @@ public:
 private:
     struct IniFile {
         QStringList lines;
-        QStringList ends;   // each line's own end; empty for a last line without one
-        QString eol = QStringLiteral("\r\n");   // for lines the program adds
+        QHash<QString, int> keys;   // case-folded key of the section(s) -> its first line
+        QByteArray ends;    // each line's own end: 'n' LF, 'r' CR, 'b' CR LF, '-' none (a last line without one)
+        char eol = 'b';     // for lines the program adds
         TextEncoding encoding = TextEncoding::Utf8;
         bool exists = false;
         qint64 size = -1;
