@@ -5,6 +5,7 @@
 #include "core/SchemaCheck.h"
 #include "data/TableIndexes.h"
 #include "data/TfrmDataProcess.h"
+#include "ui/ErrorApplication.h"
 #include "ui/MessageDialog.h"
 #include "ui/StyleManager.h"
 
@@ -118,13 +119,13 @@ void TForm1::FormCreate() {
     tmr1 = new QTimer(this);
     tmr1->setObjectName(QStringLiteral("tmr1"));
     tmr1->setInterval(1000);
-    connect(tmr1, &QTimer::timeout, this, &TForm1::tmr1Timer);
+    connect(tmr1, &QTimer::timeout, this, reporting(this, &TForm1::tmr1Timer));
     tmr1->start();
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(750);
     Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, reporting(this, &TForm1::Timer1Timer));
 
     m_importStep = [this](const ImportJob& job) {
         // A source that is not there (no download yet, an offline first start) is told once at
@@ -160,11 +161,11 @@ void TForm1::buildMenu() {
     };
 
     QMenu* file = sub(mm1, "mnuFile", QStringLiteral("&File"));
-    connect(item(file, "mnuUpdateData", QStringLiteral("Update Data")), &QAction::triggered, this, &TForm1::mnuUpdateDataClick);
+    connect(item(file, "mnuUpdateData", QStringLiteral("Update Data")), &QAction::triggered, this, reporting(this, &TForm1::mnuUpdateDataClick));
     item(file, "mnuEditZipCode", QStringLiteral("Edit Zipcode Table"));
     item(file, "mnuBatchProcess", QStringLiteral("Batch Process"));
     file->addSeparator();
-    connect(item(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this, &TForm1::mnuExitClick);
+    connect(item(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this, reporting(this, &TForm1::mnuExitClick));
     mm1->addMenu(file);
 
     QMenu* options = sub(mm1, "mnuOptions", QStringLiteral("&Options"));
@@ -179,7 +180,7 @@ void TForm1::buildMenu() {
         a->setObjectName(QStringLiteral("Theme_") + QString(name).remove(QLatin1Char(' ')));
         m_themeGroup->addAction(a);
     }
-    connect(m_themeGroup, &QActionGroup::triggered, this, &TForm1::StyleOnClick);
+    connect(m_themeGroup, &QActionGroup::triggered, this, reporting(this, &TForm1::StyleOnClick));
     options->addSeparator();
     item(options, "DistrictEditor1", QStringLiteral("District Editor"));
     options->addSeparator();
@@ -357,14 +358,14 @@ void TForm1::mnuExitClick() { close(); }
 
 bool TForm1::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate && !FormActivated)
-        QTimer::singleShot(0, this, &TForm1::FormActivate);
+        QTimer::singleShot(0, this, reporting(this, &TForm1::FormActivate));
     return QMainWindow::event(e);
 }
 
 void TForm1::showEvent(QShowEvent* e) {
     if (!e->spontaneous() && !m_shown) {
         m_shown = true;
-        FormShow();
+        reportErrors([this] { FormShow(); });
     }
     QMainWindow::showEvent(e);
 }
@@ -374,20 +375,15 @@ void TForm1::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
-    try {
-        FormClose();
-    } catch (...) {
-        // The window closes even when the settings cannot be saved; the error is still reported.
-        e->accept();
-        throw;
-    }
+    // The window closes even when the settings cannot be saved; the error is still reported.
+    reportErrors([this] { FormClose(); });
     e->accept();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
     if (watched == lblupdate && e->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
-        lblupdateClick();
+        reportErrors([this] { lblupdateClick(); });
         return true;
     }
     // The search runs when Enter is released, but only for a press the search box itself took:
@@ -399,7 +395,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             m_enterPressedInSearch = true;
         else if (enter && e->type() == QEvent::KeyRelease && !k->isAutoRepeat() && m_enterPressedInSearch) {
             m_enterPressedInSearch = false;
-            FetchCallsign(edtSearch->text(), true);
+            reportErrors([this] { FetchCallsign(edtSearch->text(), true); });
         }
     }
     return QMainWindow::eventFilter(watched, e);

@@ -5,20 +5,31 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <stdexcept>
 
-QStringList shippedFileFolders() {
+QStringList shippedFileFolders(const QString& currentDir, const QString& programDir) {
     QStringList folders;
-    folders << QDir::currentPath();
-    if (QCoreApplication::instance())
-        folders << QCoreApplication::applicationDirPath() + QStringLiteral("/dist");
+    folders << QDir::cleanPath(currentDir);
+    if (!programDir.isEmpty()) {
+        // The build tree keeps the files in dist/ beside the program, an installed program in
+        // share/quillmarsh/ beside its bin/ folder.
+        folders << QDir::cleanPath(programDir + QStringLiteral("/dist"));
+        folders << QDir::cleanPath(programDir + QStringLiteral("/../share/quillmarsh"));
+    }
+    for (const QString& dataDir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        folders << QDir::cleanPath(dataDir + QStringLiteral("/quillmarsh"));
     folders.removeDuplicates();
     return folders;
 }
 
-QString findShippedFile(const QString& name) {
-    const QStringList folders = shippedFileFolders();
+QStringList shippedFileFolders() {
+    return shippedFileFolders(QDir::currentPath(),
+                              QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString());
+}
+
+QString findShippedFile(const QString& name, const QStringList& folders) {
     for (const QString& folder : folders) {
         const QString candidate = QDir(folder).filePath(name);
         if (QFileInfo(candidate).isFile())
@@ -27,6 +38,10 @@ QString findShippedFile(const QString& name) {
     throw std::runtime_error(QStringLiteral("The file \"%1\" that comes with the program was not found. Looked in: %2")
                                  .arg(name, folders.join(QStringLiteral("; ")))
                                  .toStdString());
+}
+
+QString findShippedFile(const QString& name) {
+    return findShippedFile(name, shippedFileFolders());
 }
 
 QString decodeText(const QByteArray& bytes, TextEncoding* used) {

@@ -1,15 +1,19 @@
 #pragma once
 // Where things are: the files shipped with the program (current directory first, then dist/
-// beside the executable) and the text files the program reads (byte-order mark honoured,
+// beside the executable, then share/quillmarsh/ of an installed program, then the quillmarsh/
+// folder of each XDG data directory) and the text files the program reads (byte-order mark honoured,
 // otherwise UTF-8 when valid, else Windows-1252).
 
 #include <QString>
 #include <QStringList>
 
-// Folders searched for a shipped file, in order.
+// Folders searched for a shipped file, in order, for this process.
 QStringList shippedFileFolders();
+// The same for a given current directory and program folder (empty: none).
+QStringList shippedFileFolders(const QString& currentDir, const QString& programDir);
 // Full path of a shipped file; throws std::runtime_error naming the file and the folders searched.
 QString findShippedFile(const QString& name);
+QString findShippedFile(const QString& name, const QStringList& folders);
 // Whole text file; throws std::runtime_error when it cannot be read.
 QString readTextFile(const QString& fileName);
 // How a text file was written: its byte-order mark, or the 8-bit fallback for text that is not UTF-8.

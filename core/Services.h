@@ -21,7 +21,7 @@ struct ServiceConfig {
     QString setupDownloadUrl() const;
 };
 
-// services.ini from the current directory or dist/ beside the program; the built-in values when
+// services.ini from the places findShippedFile searches; the built-in values when
 // the file is absent. A key left out keeps its built-in value.
 ServiceConfig loadServiceConfig();
 ServiceConfig loadServiceConfig(const QString& iniFile);
