@@ -64,20 +64,20 @@ QStringList ImportResult::noteLines() const {
     QStringList out;
     for (auto it = skipReasons.cbegin(); it != skipReasons.cend(); ++it) {
         const qint64 covered = skipReasonLines.value(it.key(), it.value());
-        out << (covered == it.value() ? QStringLiteral("skipped %1: %2").arg(it.value()).arg(it.key())
-                                      : QStringLiteral("skipped %1 covering %2 lines: %3").arg(it.value()).arg(covered).arg(it.key()));
+        out << (covered == it.value() ? QStringLiteral("%1: %2").arg(it.key()).arg(it.value())
+                                      : QStringLiteral("%1: %2 (covering %3 lines)").arg(it.key()).arg(it.value()).arg(covered));
     }
     if (repaired > 0)
-        out << QStringLiteral("read after trimming: %1 records with a damaged start (a leading blank, control character or "
-                              "byte-order mark, or a record type in lower case)")
+        out << QStringLiteral("records read after trimming a damaged start (a leading blank, control character or byte-order "
+                              "mark, or a record type in lower case): %1")
                    .arg(repaired);
     if (badDates > 0)
-        out << QStringLiteral("stored as 1900-01-01: %1 dates that are not real dates").arg(badDates);
+        out << QStringLiteral("dates that are not real dates, stored as 1900-01-01: %1").arg(badDates);
     return out;
 }
 
 QString ImportResult::skippedText() const {
-    QString head = skipped > 0 ? QStringLiteral("%1 of the %2 lines of \"%3\" were skipped:").arg(skippedLines).arg(lines).arg(file)
+    QString head = skipped > 0 ? QStringLiteral("%1 of %2 lines of \"%3\" were skipped:").arg(skippedLines).arg(lines).arg(file)
                                : QStringLiteral("\"%1\" was imported with these notes:").arg(file);
     return head + QLatin1Char('\n') + noteLines().join(QLatin1Char('\n'));
 }
