@@ -66,6 +66,7 @@ void TForm1::DisplayRecord(const Query& query) {
     setText(grpUSA, "edtCity", App.CurrentCity);
     setText(grpUSA, "edtState", App.CurrentState);
     const QString zip = query.text(0, QStringLiteral("zip_code"));
+    App.CurrentZip = zip;
     setText(grpUSA, "edtPostal", zip);
 
     const LatLon station = stationPosition();
