@@ -149,7 +149,8 @@ void MapView::showTiles(const TileSource& source, const LatLon& centre, int zoom
 }
 
 void MapView::requestVisibleTiles() {
-    if (m_mode != Mode::Tiles)
+    // Until the view is shown its size is not the final one: tiles are asked for when it is.
+    if (m_mode != Mode::Tiles || !isVisible())
         return;
     if (m_tiles.size() > kTileMemory)
         m_tiles.clear();
@@ -198,6 +199,12 @@ void MapView::placeLabels() {
 
 void MapView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    placeLabels();
+    requestVisibleTiles();
+}
+
+void MapView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
     placeLabels();
     requestVisibleTiles();
 }
