@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QScreen>
+#include <algorithm>
 
 void TForm1::wireInfoMenus() {
     // The icon every window, the About box and the desktop entry show.
@@ -29,8 +31,11 @@ void TForm1::wireInfoMenus() {
                                                       "to show on the map.")
                                            .arg(ctx.App.CurrentZip.left(5));
         TBrowser browser(this, ctx.Services, centre, noCentre);
-        // Centred across the main window, its top edge level with the main window's.
-        browser.move(frameGeometry().center().x() - browser.frameGeometry().width() / 2, y());
+        // Centred across the main window, its top edge level with the main window's, kept on the screen.
+        const QRect screen = this->screen()->availableGeometry();
+        const int width = browser.frameGeometry().width();
+        const int left = std::clamp(frameGeometry().center().x() - width / 2, screen.left(), std::max(screen.left(), screen.right() - width));
+        browser.move(left, y());
         browser.Execute(staticMapUrl(ctx.Services, mapAddressText(ctx.App.CurrentAddress, ctx.App.CurrentCity, ctx.App.CurrentState)));
     });
     connect(menuAction("mniLookupQRZ"), &QAction::triggered, this,

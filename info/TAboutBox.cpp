@@ -74,7 +74,7 @@ TAboutBox::TAboutBox(QWidget* owner, const QString& appDataPath) : QDialog(owner
     memNotice->setReadOnly(true);
     memNotice->setPlainText(noticeText());
     memNotice->setFixedHeight(150);
-    memNotice->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memNotice->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     lblSources->setBuddy(memNotice);
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);

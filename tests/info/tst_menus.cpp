@@ -21,30 +21,8 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 #include <memory>
 
-namespace {
-
-// Runs f on the first visible window of type T once the menu entry has opened it, then closes it.
-template <typename T>
-void whenShown(std::function<void(T&)> f) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, f] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* window = qobject_cast<T*>(w); window && window->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                f(*window);
-                window->reject();
-                return;
-            }
-    });
-    timer->start();
-}
-
-} // namespace
 
 class TestInfoMenus : public QObject {
     Q_OBJECT
@@ -142,6 +120,7 @@ void TestInfoMenus::mapOfTheLastUsRecord() {
         tileMode = b.usesTiles();
         QTRY_VERIFY(tiles.requests() > 0 && !b.view()->isLoading());
         status = b.view()->statusText();
+        b.reject();
     });
     m_form->findChild<QAction*>(QStringLiteral("mniGoogleMaps1"))->trigger();
     QVERIFY(url.contains(QStringLiteral("/maps/api/staticmap?center=1+Elm+St+Tucson+AZ&zoom=16&size=1024x768&maptype=roadmap"
@@ -157,6 +136,7 @@ void TestInfoMenus::mapBeforeAnyRecord() {
     whenShown<TBrowser>([&](TBrowser& b) {
         url = b.currentUrl();
         status = b.view()->statusText();
+        b.reject();
     });
     m_form->findChild<QAction*>(QStringLiteral("mniGoogleMaps1"))->trigger();
     QVERIFY(url.contains(QStringLiteral("center=++&zoom=16")));
@@ -169,6 +149,7 @@ void TestInfoMenus::aboutAndZipEditorOpen() {
     whenShown<TAboutBox>([&](TAboutBox& a) {
         cdn = child<QLabel>(a, "lblCDN")->text();
         title = a.windowTitle();
+        a.accept();
     });
     m_form->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
     QCOMPARE(title, QStringLiteral("About"));
@@ -176,7 +157,10 @@ void TestInfoMenus::aboutAndZipEditorOpen() {
     QVERIFY(!QApplication::windowIcon().isNull());
 
     int rows = -1;
-    whenShown<TfrmPostalEditor>([&](TfrmPostalEditor& e) { rows = child<QTableView>(e, "dbgrd1")->model()->rowCount(); });
+    whenShown<TfrmPostalEditor>([&](TfrmPostalEditor& e) {
+        rows = child<QTableView>(e, "dbgrd1")->model()->rowCount();
+        e.reject();
+    });
     m_form->findChild<QAction*>(QStringLiteral("mnuEditZipCode"))->trigger();
     QCOMPARE(rows, 4);
     QCOMPARE(m_boxes->messages.size(), 0);

@@ -18,7 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -44,25 +43,20 @@ QStringList zipsOf(const Query& q) {
     return out;
 }
 
-// Runs f on the first visible record form once one is shown (inside a modal loop).
-void whenFormShown(std::function<void(TfrmZipCRUD&)> f) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, f] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* form = qobject_cast<TfrmZipCRUD*>(w); form && form->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                f(*form);
-                return;
-            }
-    });
-    timer->start();
-}
-
 void type(QLineEdit* box, const QString& text) {
     box->clear();
     QTest::keyClicks(box, text);
+}
+
+// Types the values into the boxes as a user would; the read-only key box is set as the editor sets it.
+void fill(TfrmZipCRUD& form, const ZipRecordText& r) {
+    type(form.edtZip, r.zip);
+    type(form.edtCity, r.city);
+    type(form.edtState, r.state);
+    type(form.edtLatitude, r.latitude);
+    type(form.edtLongitude, r.longitude);
+    type(form.edtCounty, r.county);
+    form.edtKey->setText(r.key);
 }
 
 } // namespace
@@ -193,12 +187,7 @@ void TestZip::addStoresValuesBound() {
     ScopedDialogAnswers boxes;
     TfrmZipCRUD form(nullptr, *m_dm);
     form.show();
-    type(form.edtZip, QStringLiteral("63366"));
-    type(form.edtCity, QStringLiteral("O'Fallon"));
-    type(form.edtState, QStringLiteral("MO"));
-    type(form.edtLatitude, QStringLiteral("38.81"));
-    type(form.edtLongitude, QStringLiteral("-90.7"));
-    type(form.edtCounty, QStringLiteral("St. Charles\"); delete from zipcodes; --"));
+    fill(form, {"63366", "O'Fallon", "MO", "38.81", "-90.7", "St. Charles\"); delete from zipcodes; --", ""});
     QTest::mouseClick(child<QPushButton>(form, "btnAdd"), Qt::LeftButton);
 
     QCOMPARE(boxes.texts(), QStringList{"Record Added Sucessfully"});
@@ -215,10 +204,7 @@ void TestZip::addDuplicateWarnsAndCloses() {
     ScopedDialogAnswers boxes;
     TfrmZipCRUD form(nullptr, *m_dm);
     form.show();
-    type(form.edtZip, QStringLiteral("85701"));
-    type(form.edtCity, QStringLiteral("Other"));
-    type(form.edtLatitude, QStringLiteral("1"));
-    type(form.edtLongitude, QStringLiteral("1"));
+    fill(form, {"85701", "Other", "", "1", "1", "", ""});
     form.btnAddClick();
     QCOMPARE(boxes.texts(), QStringList{"A postal code with that value alreay exists"});
     QCOMPARE(boxes.messages.at(0).kind, MsgKind::Warning);
@@ -246,11 +232,7 @@ void TestZip::badValuesKeepFormOpen() {
     TfrmZipCRUD form(nullptr, *m_dm);
     form.Tag = tag;
     form.show();
-    type(form.edtZip, tag == 1 ? QStringLiteral("85701") : QStringLiteral("55555"));
-    type(form.edtCity, QStringLiteral("Kept"));
-    type(form.edtLatitude, lat);
-    type(form.edtLongitude, QStringLiteral("-100"));
-    form.edtKey->setText(key);
+    fill(form, {tag == 1 ? "85701" : "55555", "Kept", "", lat, "-100", "", key});
     form.btnAddClick();
     QCOMPARE(boxes.messages.size(), 1);
     QVERIFY2(boxes.messages.at(0).text.startsWith(box), qPrintable(boxes.messages.at(0).text));
@@ -268,13 +250,7 @@ void TestZip::updateChangesRowByKey() {
     form.Tag = 1;
     form.show();
     QCOMPARE(child<QLabel>(form, "lblAction")->text(), QStringLiteral("Update Record"));
-    form.edtZip->setText(QStringLiteral("06111"));
-    form.edtKey->setText(QString::number(key));
-    type(form.edtCity, QStringLiteral("O'Newington"));
-    type(form.edtState, QStringLiteral("CT"));
-    type(form.edtLatitude, QStringLiteral("41.5"));
-    type(form.edtLongitude, QStringLiteral("-72.5"));
-    type(form.edtCounty, QStringLiteral("Hartford"));
+    fill(form, {"06111", "O'Newington", "CT", "41.5", "-72.5", "Hartford", QString::number(key)});
     form.btnAddClick();
     QCOMPARE(boxes.texts(), QStringList{"Record Updated Sucessfully"});
     QVERIFY(!form.isVisible());
@@ -288,11 +264,7 @@ void TestZip::updateUnknownKeySaysSo() {
     TfrmZipCRUD form(nullptr, *m_dm);
     form.Tag = 1;
     form.show();
-    form.edtZip->setText(QStringLiteral("85701"));
-    form.edtKey->setText(QStringLiteral("9999"));
-    type(form.edtCity, QStringLiteral("Ghost"));
-    type(form.edtLatitude, QStringLiteral("1"));
-    type(form.edtLongitude, QStringLiteral("1"));
+    fill(form, {"85701", "Ghost", "", "1", "1", "", "9999"});
     form.btnAddClick();
     QCOMPARE(boxes.texts(), QStringList{"No zip record has the key 9999; nothing was changed."});
     QCOMPARE(rowCount(QStringLiteral("city='Ghost'")), 0);
@@ -334,16 +306,12 @@ void TestZip::editorAddNewLeavesGridUntilSearch() {
     auto* grid = child<QTableView>(editor, "dbgrd1");
     QStringList seen;
     QColor keyBackground;
-    whenFormShown([&](TfrmZipCRUD& form) {
+    whenShown<TfrmZipCRUD>([&](TfrmZipCRUD& form) {
         for (QLineEdit* box : {form.edtZip, form.edtCity, form.edtState, form.edtLatitude, form.edtLongitude, form.edtCounty, form.edtKey})
             seen << box->text();
         seen << child<QLabel>(form, "lblAction")->text();
         keyBackground = form.edtKey->grab().toImage().pixelColor(form.edtKey->width() - 4, form.edtKey->height() / 2);
-        type(form.edtZip, QStringLiteral("99501"));
-        type(form.edtCity, QStringLiteral("Anchorage"));
-        type(form.edtState, QStringLiteral("AK"));
-        type(form.edtLatitude, QStringLiteral("61.2"));
-        type(form.edtLongitude, QStringLiteral("-149.9"));
+        fill(form, {"99501", "Anchorage", "AK", "61.2", "-149.9", "", ""});
         QTest::mouseClick(child<QPushButton>(form, "btnAdd"), Qt::LeftButton);
     });
     QTest::mouseClick(child<QPushButton>(editor, "btnAdd"), Qt::LeftButton);
@@ -374,7 +342,7 @@ void TestZip::editorUpdateRefreshesAndKeepsRow() {
     QStringList seen;
     bool zipReadOnly = false;
     QColor zipBackground;
-    whenFormShown([&](TfrmZipCRUD& form) {
+    whenShown<TfrmZipCRUD>([&](TfrmZipCRUD& form) {
         seen << form.edtZip->text() << form.edtCity->text() << form.edtLatitude->text() << form.edtLongitude->text()
              << form.edtCounty->text() << child<QLabel>(form, "lblAction")->text();
         zipReadOnly = form.edtZip->isReadOnly();
@@ -403,7 +371,7 @@ void TestZip::editorUpdateOnEmptyGrid() {
     QCOMPARE(child<QTableView>(editor, "dbgrd1")->model()->rowCount(), 0);
     QStringList seen;
     bool stayedOpen = false;
-    whenFormShown([&](TfrmZipCRUD& form) {
+    whenShown<TfrmZipCRUD>([&](TfrmZipCRUD& form) {
         seen << form.edtZip->text() << form.edtKey->text();
         type(form.edtLatitude, QStringLiteral("1"));
         type(form.edtLongitude, QStringLiteral("1"));
