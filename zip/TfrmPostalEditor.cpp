@@ -87,7 +87,7 @@ void TfrmPostalEditor::ShowAllRows() {
 }
 
 void TfrmPostalEditor::showRows(const QVariant& keepKey) {
-    ds1->setData(DM.QuerySearch);
+    ds1->setRows(DM.QuerySearch);
     dbgrd1->resizeColumnsToContents();
     LimitColumnWidths();
     int row = 0;

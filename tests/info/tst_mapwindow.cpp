@@ -2,7 +2,6 @@
 
 #include "core/Services.h"
 #include "info/MapUrls.h"
-#include "info/MapView.h"
 #include "info/TBrowser.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/TestHttpServer.h"

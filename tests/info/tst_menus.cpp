@@ -1,7 +1,6 @@
 // The five entries the main window wires for the zip editor, the map, the two links and About,
 // run from the menu of a main window on the fixture databases.
 #include "app/Main.h"
-#include "info/MapView.h"
 #include "info/TAboutBox.h"
 #include "info/TBrowser.h"
 #include "tests/support/Fixtures.h"
