@@ -59,6 +59,7 @@ private slots:
     void checkDatabasesHalfFilledImportsOnlyEntities();
     void checkDatabasesFilledImportsNothing();
     void schemaHasColumnsInOrder();
+    void callSignIndexUpgradedOnce();
 
     void stateListExcludesProvincesAndAppends();
     void readUrlReturnsBodyAndFailsOnError();
@@ -321,6 +322,32 @@ void TestCore::schemaHasColumnsInOrder() {
     QCOMPARE(columns(f.zipdb, QStringLiteral("zipcodes")), QStringLiteral("key,zip,city,state,latitude,longitude,county"));
     f.zipdb.exec(QStringLiteral("insert into zipcodes(zip) values('1'); insert into zipcodes(zip) values('2')"));
     QCOMPARE(f.zipdb.scalar(QStringLiteral("select max(key) from zipcodes")).toInt(), 2);
+}
+
+void TestCore::callSignIndexUpgradedOnce() {
+    Fixture f;
+    auto indexSql = [&] {
+        return f.condb.scalar(QStringLiteral("select sql from sqlite_master where name='idx_en_call'")).toString();
+    };
+    upgradeCallSignIndex(f.condb);   // no licence table yet: nothing to do
+    QCOMPARE(indexSql(), QString());
+    runSchemaScript(f.condb, QStringLiteral("fcc.sql"));
+    const QString fresh = indexSql();
+    QVERIFY2(fresh.contains(QStringLiteral("service")), qPrintable(fresh));
+    upgradeCallSignIndex(f.condb);
+    QCOMPARE(indexSql(), fresh);
+
+    // A database made with the one-column index gets the wider one; its rows are untouched.
+    f.condb.exec(QStringLiteral("DROP INDEX idx_en_call; CREATE INDEX idx_en_call ON FCC_EN (call_sign);"
+                                "insert into FCC_EN(unique_system_identifier, call_sign, service) values('1','W1AW','AMAT')"));
+    upgradeCallSignIndex(f.condb);
+    QCOMPARE(indexSql(), fresh);
+    QCOMPARE(f.condb.scalar(QStringLiteral("select call_sign from FCC_EN where call_sign >= 'W' and service='AMAT'")).toString(),
+             QStringLiteral("W1AW"));
+    // The one index is also rebuilt when it is missing altogether.
+    f.condb.exec(QStringLiteral("DROP INDEX idx_en_call"));
+    upgradeCallSignIndex(f.condb);
+    QCOMPARE(indexSql(), fresh);
 }
 
 void TestCore::stateListExcludesProvincesAndAppends() {
