@@ -283,10 +283,10 @@ void TestLookup::canadianDisplay() {
 void TestLookup::sunTimesShiftedByClockOffset() {
     QCOMPARE(LocalUtcOffsetSeconds(), -7 * 3600);
     const QDate day(2024, 5, 17);
-    QCOMPARE(sunTimeText(QDateTime(day, QTime(12, 30), Qt::UTC), -7 * 3600, 32, day), QStringLiteral("5/17/24 5:30:00 AM"));
+    QCOMPARE(sunTimeText(QDateTime(day, QTime(12, 30), Qt::UTC), -7 * 3600, 32, day), QStringLiteral("5/17/2024 5:30:00 AM"));
     QCOMPARE(sunTimeText(QDateTime(day.addDays(1), QTime(2, 10), Qt::UTC), -7 * 3600, 32, day),
-             QStringLiteral("5/17/24 7:10:00 PM"));
-    QCOMPARE(sunTimeText(QDateTime(day.addDays(1), QTime(2, 10), Qt::UTC), 0, 32, day), QStringLiteral("5/18/24 2:10:00 AM"));
+             QStringLiteral("5/17/2024 7:10:00 PM"));
+    QCOMPARE(sunTimeText(QDateTime(day.addDays(1), QTime(2, 10), Qt::UTC), 0, 32, day), QStringLiteral("5/18/2024 2:10:00 AM"));
 
     // The record display uses the same offset: local when the clock is local, none in UTC.
     search(QStringLiteral("K7ABC"));
@@ -294,8 +294,8 @@ void TestLookup::sunTimesShiftedByClockOffset() {
     m_form->globalProps().setIsUTC(m_form->settings(), true);
     search(QStringLiteral("K7ABC"));
     const QString utc = field("edtSolarNoon");
-    const QDateTime l = QLocale().toDateTime(local, QStringLiteral("M/d/yy h:mm:ss AP"));
-    const QDateTime u = QLocale().toDateTime(utc, QStringLiteral("M/d/yy h:mm:ss AP"));
+    const QDateTime l = QLocale().toDateTime(local, QStringLiteral("M/d/yyyy h:mm:ss AP"));
+    const QDateTime u = QLocale().toDateTime(utc, QStringLiteral("M/d/yyyy h:mm:ss AP"));
     QVERIFY2(l.isValid() && u.isValid(), qPrintable(local + QLatin1String(" / ") + utc));
     QCOMPARE(l.secsTo(u), 7 * 3600);
 }

@@ -8,6 +8,7 @@
 #include "core/Settings.h"
 #include "core/SharedRoutines.h"
 #include "core/TextRoutines.h"
+#include "core/TimeText.h"
 #include "tests/support/HttpServer.h"
 
 #include <QDir>
@@ -68,6 +69,8 @@ private slots:
     void updateRule_data();
     void updateRule();
     void serviceConfigFromFile();
+    void dateTimeTextHasFourDigitYear_data();
+    void dateTimeTextHasFourDigitYear();
 
 private:
     QString m_dist;
@@ -461,6 +464,25 @@ void TestCore::serviceConfigFromFile() {
     // The shipped file names no update site, so the check is off.
     QCOMPARE(loadServiceConfig().versionFileUrl(), QString());
     QCOMPARE(loadServiceConfig(dir.filePath(QStringLiteral("absent.ini"))).amateurArchiveUrl(), ServiceConfig().amateurArchiveUrl());
+}
+
+void TestCore::dateTimeTextHasFourDigitYear_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    // Each locale's own short date and long time, only the year widened to four digits.
+    QTest::newRow("en_US") << "en_US" << "5/7/2024 5:21:09 AM";
+    QTest::newRow("en_GB") << "en_GB" << "07/05/2024 05:21:09";
+    QTest::newRow("de_DE") << "de_DE" << "07.05.2024 05:21:09";
+}
+
+void TestCore::dateTimeTextHasFourDigitYear() {
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(locale));
+    const QString shown = DateTimeText(QDateTime(QDate(2024, 5, 7), QTime(5, 21, 9)));
+    QLocale::setDefault(previous);
+    QCOMPARE(shown, text);
 }
 
 QTEST_GUILESS_MAIN(TestCore)
