@@ -1,6 +1,7 @@
 #pragma once
-// The application object: whatever error escapes an event handler is caught here and shown in
-// the general error report (a message box with the error's text); the program goes on.
+// The application object: named "Quillmarsh"; whatever error escapes an event handler is caught
+// here and shown in the general error report (a message box with the error's text); the program
+// goes on.
 // Collaborators: CenteredMessageDialog.
 
 #include <QApplication>

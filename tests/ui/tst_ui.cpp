@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -17,6 +18,11 @@ class TestUi : public QObject {
 private slots:
     void centeredPosition_data();
     void centeredPosition();
+    void keptOnScreen_data();
+    void keptOnScreen();
+    void boxPlacedOnItsWrappedSize_data();
+    void boxPlacedOnItsWrappedSize();
+    void titlesAreExactlyTheKinds();
     void seamRecordsAndAnswers();
     void errorEscapingHandlerIsReported();
     void sortAndExportFollowGridOrder();
@@ -38,6 +44,73 @@ void TestUi::centeredPosition() {
     QFETCH(QSize, box);
     QFETCH(QPoint, expected);
     QCOMPARE(::centeredPosition(owner, box), expected);
+}
+
+void TestUi::keptOnScreen_data() {
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<QSize>("box");
+    QTest::addColumn<QPoint>("expected");
+    const QRect screen(0, 0, 1280, 1024);
+    QTest::newRow("inside stays") << QPoint(100, 200) << QSize(300, 100) << QPoint(100, 200);
+    QTest::newRow("left of the screen") << QPoint(-112, 300) << QSize(500, 150) << QPoint(0, 300);
+    QTest::newRow("past the bottom right") << QPoint(1000, 990) << QSize(400, 100) << QPoint(880, 924);
+    QTest::newRow("larger than the screen: its corner") << QPoint(-50, -50) << QSize(1400, 1100) << QPoint(0, 0);
+}
+
+void TestUi::keptOnScreen() {
+    QFETCH(QPoint, at);
+    QFETCH(QSize, box);
+    QFETCH(QPoint, expected);
+    QCOMPARE(::keptOnScreen(at, box, QRect(0, 0, 1280, 1024)), expected);
+}
+
+void TestUi::boxPlacedOnItsWrappedSize_data() {
+    QTest::addColumn<QRect>("owner");
+    QTest::addColumn<bool>("centred");
+    QTest::newRow("owner mid-screen") << QRect(150, 100, 500, 400) << true;
+    QTest::newRow("narrow owner at the left edge") << QRect(0, 100, 200, 300) << false;
+    QTest::newRow("owner partly below the screen") << QRect(300, 450, 500, 400) << false;
+}
+
+void TestUi::boxPlacedOnItsWrappedSize() {
+    QFETCH(QRect, owner);
+    QFETCH(bool, centred);
+    QWidget window;
+    QFont f = window.font();
+    f.setPointSize(15);
+    window.setFont(f);
+    window.setGeometry(owner);
+    window.show();
+    QWidget inner(&window);   // a control of the window asks, as the program's windows do
+
+    const QString text = QStringLiteral("The archive could not be read: ").repeated(12);
+    CenteredMessageBox box(&inner, text, MsgKind::Error, MsgButton::Ok);
+    box.show();
+    const QRect screen = window.screen()->availableGeometry();
+    const QRect frame = box.frameGeometry();
+    QVERIFY2(frame.width() < screen.width() * 3 / 4, "the text is wrapped");
+    QVERIFY2(screen.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+    const QPoint middle = ::centeredPosition(window.frameGeometry(), frame.size());
+    if (centred)
+        QCOMPARE(box.pos(), middle);
+    else
+        QCOMPARE(box.pos(), ::keptOnScreen(middle, frame.size(), screen));
+    QCOMPARE(box.font().pointSize(), 15);   // the window's font, not the application's
+}
+
+void TestUi::titlesAreExactlyTheKinds() {
+    const std::pair<MsgKind, const char*> kinds[] = {
+        {MsgKind::Warning, "Warning"}, {MsgKind::Error, "Error"}, {MsgKind::Information, "Information"}, {MsgKind::Confirmation, "Confirm"}};
+    for (const auto& [kind, title] : kinds) {
+        CenteredMessageBox box(nullptr, QStringLiteral("x"), kind, MsgButton::Ok);
+        QCOMPARE(box.windowTitle(), QLatin1String(title));
+    }
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmarsh"));
+    // No display name is pinned (the platform would add it to every title): it follows the name.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    const QString shown = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(QStringLiteral("Quillmarsh"));
+    QCOMPARE(shown, QStringLiteral("probe"));
 }
 
 void TestUi::seamRecordsAndAnswers() {
