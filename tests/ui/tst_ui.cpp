@@ -6,7 +6,11 @@
 #include "ui/StyleManager.h"
 
 #include <QFile>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QScreen>
 #include <QSet>
 #include <QTableView>
@@ -28,6 +32,8 @@ private slots:
     void sortAndExportFollowGridOrder();
     void exportQuotesNullsAndHiddenColumns();
     void styleNamesAndSwitching();
+    void everyStyleHasContrast_data();
+    void everyStyleHasContrast();
 };
 
 void TestUi::centeredPosition_data() {
@@ -220,6 +226,64 @@ void TestUi::styleNamesAndSwitching() {
     QVERIFY(!StyleManager::trySetStyle(QStringLiteral("No Such Style")));
     QCOMPARE(StyleManager::activeStyle(), QStringLiteral("Sky"));
     QVERIFY(StyleManager::trySetStyle(QStringLiteral("Windows")));
+}
+
+void TestUi::everyStyleHasContrast_data() {
+    QTest::addColumn<QString>("style");
+    for (const QString& name : StyleManager::styleNames())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+namespace {
+// The strongest contrast against the background among the pixels of a part of a rendered widget.
+double strongestContrast(const QImage& image, const QRect& part, const QColor& background) {
+    double best = 1;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            if (image.rect().contains(x, y))
+                best = std::max(best, StyleManager::contrastRatio(image.pixelColor(x, y), background));
+    return best;
+}
+} // namespace
+
+void TestUi::everyStyleHasContrast() {
+    QFETCH(QString, style);
+    const QPalette p = StyleManager::paletteFor(style);
+    auto ratio = [&](QPalette::ColorRole a, QPalette::ColorRole b) { return StyleManager::contrastRatio(p.color(a), p.color(b)); };
+    QVERIFY2(ratio(QPalette::WindowText, QPalette::Window) >= 4.5, "captions on the window");
+    QVERIFY2(ratio(QPalette::Text, QPalette::Base) >= 4.5, "text in boxes, radio dots and check marks");
+    QVERIFY2(ratio(QPalette::ButtonText, QPalette::Button) >= 4.5, "button captions");
+    QVERIFY2(ratio(QPalette::HighlightedText, QPalette::Highlight) >= 4.5, "the chosen entry of a list");
+    QVERIFY2(ratio(QPalette::PlaceholderText, QPalette::Base) >= 3, "hints in empty boxes");
+    const QColor border = StyleManager::borderColor(p);
+    QVERIFY2(StyleManager::contrastRatio(border, p.color(QPalette::Window)) >= 3, "outlines against the window");
+    QVERIFY2(StyleManager::contrastRatio(border, p.color(QPalette::Base)) >= 3, "outlines against the box");
+
+    // What is drawn: an unchecked radio button, an unchecked check box and an empty edit box show
+    // an outline that stands out from the window.
+    QVERIFY(StyleManager::trySetStyle(style));
+    QWidget window;
+    window.setPalette(QApplication::palette());
+    window.setAutoFillBackground(true);
+    QRadioButton radio(QStringLiteral("GMRS"), &window);
+    QCheckBox check(QStringLiteral("Basic"), &window);
+    QLineEdit edit(&window);
+    radio.move(10, 10);
+    check.move(10, 40);
+    edit.setGeometry(10, 70, 120, 28);
+    window.resize(200, 110);
+    const QImage image = window.grab().toImage();
+    const QColor face = QApplication::palette().color(QPalette::Window);
+    QStyleOptionButton ro;
+    ro.initFrom(&radio);
+    const QRect radioMark = radio.style()->subElementRect(QStyle::SE_RadioButtonIndicator, &ro, &radio).translated(radio.pos());
+    QStyleOptionButton co;
+    co.initFrom(&check);
+    const QRect checkMark = check.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &co, &check).translated(check.pos());
+    QVERIFY2(strongestContrast(image, radioMark, face) >= 3, "radio button");
+    QVERIFY2(strongestContrast(image, checkMark, face) >= 3, "check box");
+    QVERIFY2(strongestContrast(image, QRect(edit.x(), edit.y(), edit.width(), 2), face) >= 3, "edit box border");
+    StyleManager::trySetStyle(QStringLiteral("Windows"));
 }
 
 int main(int argc, char** argv) {
