@@ -244,6 +244,11 @@ QString Statement::text(int column) const {
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, column)) : QString();
 }
 
+QByteArrayView Statement::utf8(int column) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return p ? QByteArrayView(p, sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
+}
+
 QString Statement::text(const QString& name) const {
     const int i = columnIndex(name);
     if (i < 0)

@@ -53,7 +53,9 @@ CREATE TABLE IF NOT EXISTS canada (
 );
 -- Indexes for the look-ups and searches. The importers drop a table's indexes before a bulk
 -- load and build them again afterwards in the same transaction.
-CREATE INDEX IF NOT EXISTS idx_en_call ON FCC_EN (call_sign);
+-- The call-sign index carries the service and the identifier, so a wildcard list reads its
+-- candidates from the index alone (a one-letter prefix matches a million rows).
+CREATE INDEX IF NOT EXISTS idx_en_call ON FCC_EN (call_sign, service, unique_system_identifier);
 CREATE INDEX IF NOT EXISTS idx_en_usi ON FCC_EN (unique_system_identifier);
 CREATE INDEX IF NOT EXISTS idx_en_frn ON FCC_EN (frn);
 CREATE INDEX IF NOT EXISTS idx_en_zip ON FCC_EN (zip_code);
