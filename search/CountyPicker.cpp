@@ -1,0 +1,44 @@
+#include "search/CountyPicker.h"
+
+#include "search/DistrictFiles.h"
+#include "ui/StyleManager.h"
+
+#include <QListWidget>
+
+void fillCountyList(QListWidget* list, TAppContext& context, const QString& state, bool byDistrict) {
+    list->clear();
+    list->setSelectionMode(byDistrict ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
+    if (state.isEmpty())
+        return;
+    if (byDistrict)
+        list->addItems(districtNames(districtStateFolder(context.App.DistrictsPath, state)));
+    else
+        list->addItems(stateCounties(context.DM.Zipdb, context.DM.ZipQuery, state));
+}
+
+bool chosenCounties(const QListWidget* list, const TAppContext& context, const QString& state, bool byDistrict,
+                    CountyChoice& choice) {
+    QStringList selected;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->isSelected())
+            selected << list->item(i)->text();
+    if (selected.isEmpty())
+        return false;
+    choice.fromDistrict = byDistrict;
+    if (byDistrict) {
+        const QString folder = districtStateFolder(context.App.DistrictsPath, state);
+        choice.counties = readDistrictFile(districtFilePath(folder, selected.first())).counties;
+    } else {
+        choice.counties = selected;
+    }
+    return true;
+}
+
+void paintCream(QWidget* window) {
+    if (StyleManager::activeStyle() != StyleManager::nativeStyleName())
+        return;
+    QPalette p = window->palette();
+    p.setColor(QPalette::Window, QColor(0xFF, 0xFB, 0xF0));
+    window->setPalette(p);
+    window->setAutoFillBackground(true);
+}
