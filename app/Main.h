@@ -5,7 +5,8 @@
 // Collaborators: TDM (the two connections and shared data sets), TSettings/TGlobalProps,
 // StyleManager, CenteredMessageDialog, the database check and the import step.
 
-#include "app/RecordGeometry.h"
+#include "licence/LicenceQueries.h"
+#include "licence/RecordGeometry.h"
 #include "core/AppContext.h"
 #include "core/AppValues.h"
 #include "core/DataModule.h"
@@ -105,7 +106,7 @@ private:
 
     // The station from the settings, and the figures of the zip row just read, as the displays show them.
     LatLon stationPosition();
-    PlaceFigures zipRowFigures(const LatLon& station, TDisType unit, int offsetSeconds) const;
+    PlaceFigures placeFiguresAt(const ZipGeography& place, TDisType unit, int offsetSeconds);
 
     void FormCreate();
     void buildUi();
@@ -124,6 +125,7 @@ private:
     void mnuExitClick();
     void btnSearchClick();
     void cbbResultsChange(const QString& text);
+    LicenceService selectedService() const;
 
     TDM& DM;
     TAppValues App;

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <limits>
+
 DatabaseError::DatabaseError(const QString& message)
     : std::runtime_error(message.toStdString()), m_message(message) {}
 
@@ -60,7 +62,9 @@ void Database::exec(const QString& sql) {
     if (sqlite3_exec(m_db, text.constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_free(err);
-        throw DatabaseError(msg);
+        // A whole schema script would bury the message: its head is enough to find the statement.
+        constexpr int kShown = 200;
+        throw DatabaseError(QStringLiteral("%1: %2").arg(msg, sql.size() > kShown ? sql.left(kShown) + QStringLiteral("...") : sql));
     }
 }
 
@@ -146,6 +150,13 @@ void Statement::bind(int index, const QVariant& value) {
     case QMetaType::UInt:
     case QMetaType::Bool:
         bind(index, value.toLongLong());
+        break;
+    case QMetaType::ULongLong:
+        // Beyond the signed range SQLite has no integer for it; the digits are kept as text.
+        if (value.toULongLong() <= quint64(std::numeric_limits<qint64>::max()))
+            bind(index, value.toLongLong());
+        else
+            bind(index, value.toString());
         break;
     case QMetaType::Double:
     case QMetaType::Float:

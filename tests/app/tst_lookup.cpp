@@ -1,6 +1,6 @@
 #include "AppTests.h"
 
-#include "app/RecordGeometry.h"
+#include "licence/RecordGeometry.h"
 #include "core/TimeText.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/HttpServer.h"

@@ -79,7 +79,7 @@ void TestUi::errorEscapingHandlerIsReported() {
 
 void TestUi::sortAndExportFollowGridOrder() {
     ResultModel model;
-    model.setData({QStringLiteral("call_sign"), QStringLiteral("city"), QStringLiteral("n")},
+    model.setRows({QStringLiteral("call_sign"), QStringLiteral("city"), QStringLiteral("n")},
                   {{QStringLiteral("W1AW"), QStringLiteral("Newington"), 10},
                    {QStringLiteral("K7ABC"), QStringLiteral("Tucson"), 9},
                    {QStringLiteral("N0X"), QStringLiteral("Ames"), 100}});
@@ -108,7 +108,7 @@ void TestUi::sortAndExportFollowGridOrder() {
 
 void TestUi::exportQuotesNullsAndHiddenColumns() {
     ResultModel model;
-    model.setData({QStringLiteral("a\"b"), QStringLiteral("hidden"), QStringLiteral("c")},
+    model.setRows({QStringLiteral("a\"b"), QStringLiteral("hidden"), QStringLiteral("c")},
                   {{QStringLiteral("\"A\""), QStringLiteral("x"), QVariant()}, {QStringLiteral("Zoë, Jr."), QStringLiteral("y"), 1.5}});
     QTableView grid;
     grid.setModel(&model);
