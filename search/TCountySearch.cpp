@@ -1,7 +1,7 @@
 #include "search/TCountySearch.h"
 
 #include "search/CountyDateSql.h"
-#include "search/CountyPicker.h"
+#include "search/CountyChoiceWindow.h"
 #include "ui/ErrorApplication.h"
 #include "ui/GridHelpers.h"
 #include "ui/MessageDialog.h"
@@ -191,7 +191,7 @@ void TCountySearch::btnSearchClick() {
     }
     const Query& rows = m_ctx.DM.dbQuery;
     if (rows.recordCount() > 0 || m_gridBound) {
-        m_model->setData(rows);
+        m_model->setRows(rows);
         if (!m_gridBound)
             dbgrd1->setModel(m_model);
         m_gridBound = true;

@@ -3,7 +3,7 @@
 // state restricted to one county, several counties picked by hand, or a district, shown in the
 // window's own grid so that several searches can follow one another. The grid sorts on a title
 // click with this window class's own direction flag and exports to CSV.
-// Collaborators: countySearchSql (the statement), CountyPicker (state, counties, districts),
+// Collaborators: countySearchSql (the statement), CountyChoiceWindow (state, counties, districts),
 // TDM::dbQuery (runs it), ResultModel, AutoSizeGridColumns and ExportGridToCSV (the grid),
 // CenteredMessageDialog and the save-file dialog.
 

@@ -1,4 +1,4 @@
-#include "search/CountyPicker.h"
+#include "search/CountyChoiceWindow.h"
 
 #include "search/DistrictFiles.h"
 #include "ui/StyleManager.h"

@@ -1,5 +1,5 @@
 #pragma once
-// The state-and-county choice the county search and the date search share: the list shows the
+// The state-and-county choice the county search window and the date search window share: the list shows the
 // counties of the state from the zip table (several selectable) or its districts (one
 // selectable), and the selection becomes the counties a search is restricted to.
 // Collaborators: stateCounties (zip table), DistrictFiles, TCountySearch, TDateSearch.
