@@ -7,14 +7,17 @@ const char* const kAmateurColumns =
     "[fcc_en].street_address,[fcc_en].po_box,[fcc_en].city,[fcc_en].county,[fcc_en].state,[fcc_en].zip_code,"
     "[fcc_am].operator_class,[fcc_am].previous_callsign,[fcc_hd].license_status,[fcc_hd].grant_date,"
     "[fcc_hd].expired_date,[fcc_hd].effective_date,[fcc_hd].last_action_date "
-    "from fcc_en, fcc_am, fcc_hd where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier "
+    "from fcc_en cross join fcc_hd cross join fcc_am where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier "
     "and [fcc_en].unique_system_identifier=[fcc_am].unique_system_identifier";
 
 const char* const kGmrsColumns =
     "select [fcc_en].call_sign,[fcc_en].entity_name,[fcc_en].first_name,[fcc_en].mi,[fcc_en].last_name,"
     "[fcc_en].street_address,[fcc_en].po_box,[fcc_en].city,[fcc_en].county,[fcc_en].state,[fcc_en].zip_code,"
     "[fcc_hd].grant_date,[fcc_hd].expired_date,[fcc_hd].effective_date,[fcc_hd].last_action_date "
-    "from fcc_en, fcc_hd where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier";
+    "from fcc_en cross join fcc_hd where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier";
+
+// The licences are found from their state and county and joined from there ("cross join" keeps
+// that order whatever indexes the planner sees).
 
 // State and counties; the parameters are appended to out.
 void appendArea(BoundSql& out, const QString& state, const CountyChoice& choice) {
