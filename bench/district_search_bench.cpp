@@ -14,6 +14,7 @@
 #include "core/SharedRoutines.h"
 #include "search/CountyDateSql.h"
 #include "search/TCountySearch.h"
+#include "tests/support/WidgetLookup.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -57,14 +58,6 @@ qint64 stepAll(Database& db, const BoundSql& q) {
     while (st.step())
         ++n;
     return n;
-}
-
-template <typename T>
-T* find(QWidget& w, const char* name) {
-    T* c = w.findChild<T*>(QLatin1String(name));
-    if (!c)
-        qFatal("no %s", name);
-    return c;
 }
 
 void selectItems(QListWidget* list, const QStringList& names) {
@@ -135,11 +128,11 @@ int main(int argc, char* argv[]) {
 
         TCountySearch window(ctx, nullptr);
         window.show();
-        auto* stateBox = find<QComboBox>(window, "cbbState");
+        auto* stateBox = child<QComboBox>(window, "cbbState");
         stateBox->setCurrentIndex(stateBox->findText(state));
         window.cbbStateSelect();
-        auto* list = find<QListWidget>(window, "lbCounty");
-        auto* count = find<QLabel>(window, "lblNumRecords");
+        auto* list = child<QListWidget>(window, "lbCounty");
+        auto* count = child<QLabel>(window, "lblNumRecords");
         auto search = [&] {
             window.btnSearchClick();
             QCoreApplication::processEvents();   // the grid painted with its first rows
@@ -159,7 +152,7 @@ int main(int argc, char* argv[]) {
         const double oneBase = timeIt(repeat, [&] { stepAll(dm.condb, countySearchSql(true, true, state, {{county}, false})); });
         report("county search, largest county", oneCounty, oneBase);
 
-        find<QRadioButton>(window, "rbByDistrict")->click();
+        child<QRadioButton>(window, "rbByDistrict")->click();
         selectItems(list, {QStringLiteral("Ten Largest")});
         const double tenCounties = timeIt(repeat, search);
         const double tenBase = timeIt(repeat, [&] { stepAll(dm.condb, countySearchSql(true, true, state, {ten, true})); });

@@ -3,7 +3,9 @@
 #include "search/DistrictFiles.h"
 #include "ui/StyleManager.h"
 
+#include <QLabel>
 #include <QListWidget>
+#include <QRadioButton>
 
 void fillCountyList(QListWidget* list, TAppContext& context, const QString& state, bool byDistrict) {
     list->clear();
@@ -41,4 +43,19 @@ void paintCream(QWidget* window) {
     p.setColor(QPalette::Window, QColor(0xFF, 0xFB, 0xF0));
     window->setPalette(p);
     window->setAutoFillBackground(true);
+}
+
+QRadioButton* namedRadio(const QString& caption, QWidget* parent, const char* name) {
+    auto* r = new QRadioButton(caption, parent);
+    r->setObjectName(QLatin1String(name));
+    return r;
+}
+
+QLabel* boldLabel(const QString& text, QWidget* parent, const char* name) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
 }

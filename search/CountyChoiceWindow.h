@@ -7,7 +7,9 @@
 #include "core/AppContext.h"
 #include "search/CountyDateSql.h"
 
+class QLabel;
 class QListWidget;
+class QRadioButton;
 class QWidget;
 
 // Empties the list and refills it for the state; with no state it stays empty. A missing
@@ -17,5 +19,8 @@ void fillCountyList(QListWidget* list, TAppContext& context, const QString& stat
 // lines of the selected district's file (throws std::runtime_error when it cannot be read).
 bool chosenCounties(const QListWidget* list, const TAppContext& context, const QString& state, bool byDistrict,
                     CountyChoice& choice);
+// Components of the two windows, named as tests and assistive tools find them.
+QRadioButton* namedRadio(const QString& caption, QWidget* parent, const char* name);
+QLabel* boldLabel(const QString& text, QWidget* parent, const char* name);
 // The cream background of the search windows, under the platform look only (themes paint their own).
 void paintCream(QWidget* window);

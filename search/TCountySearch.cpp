@@ -22,25 +22,6 @@
 
 bool TCountySearch::SortAscending = false;
 
-namespace {
-
-QLabel* boldLabel(const QString& text, QWidget* parent, const char* name) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    return l;
-}
-
-QRadioButton* radio(const QString& caption, QWidget* parent, const char* name) {
-    auto* r = new QRadioButton(caption, parent);
-    r->setObjectName(QLatin1String(name));
-    return r;
-}
-
-} // namespace
-
 TCountySearch::TCountySearch(const TAppContext& context, QWidget* owner) : QDialog(owner), m_ctx(context) {
     setObjectName(QStringLiteral("CountySearch"));
     setWindowTitle(QStringLiteral("US County Search"));
@@ -60,8 +41,8 @@ void TCountySearch::buildUi() {
     GroupBox1 = new QGroupBox(this);
     GroupBox1->setAccessibleName(QStringLiteral("Service"));
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    rbAmat = radio(QStringLiteral("Amatuer"), GroupBox1, "rbAmat");
-    rbGMRS = radio(QStringLiteral("GMRS"), GroupBox1, "rbGMRS");
+    rbAmat = namedRadio(QStringLiteral("Amatuer"), GroupBox1, "rbAmat");
+    rbGMRS = namedRadio(QStringLiteral("GMRS"), GroupBox1, "rbGMRS");
     auto* g1 = new QVBoxLayout(GroupBox1);
     g1->addWidget(rbAmat);
     g1->addWidget(rbGMRS);
@@ -70,8 +51,8 @@ void TCountySearch::buildUi() {
     GroupBox2 = new QGroupBox(this);
     GroupBox2->setAccessibleName(QStringLiteral("Status"));
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    rbActive = radio(QStringLiteral("Active"), GroupBox2, "rbActive");
-    rbNotAtive = radio(QStringLiteral("Non-Active"), GroupBox2, "rbNotAtive");
+    rbActive = namedRadio(QStringLiteral("Active"), GroupBox2, "rbActive");
+    rbNotAtive = namedRadio(QStringLiteral("Non-Active"), GroupBox2, "rbNotAtive");
     auto* g2 = new QVBoxLayout(GroupBox2);
     g2->addWidget(rbActive);
     g2->addWidget(rbNotAtive);
@@ -79,8 +60,8 @@ void TCountySearch::buildUi() {
 
     rg1 = new QGroupBox(QStringLiteral("US County/Parish"), this);
     rg1->setObjectName(QStringLiteral("rg1"));
-    auto* byName = radio(QStringLiteral("By Name"), rg1, "rbByName");
-    auto* byDist = radio(QStringLiteral("By District"), rg1, "rbByDistrict");
+    auto* byName = namedRadio(QStringLiteral("By Name"), rg1, "rbByName");
+    auto* byDist = namedRadio(QStringLiteral("By District"), rg1, "rbByDistrict");
     m_rg1Buttons = new QButtonGroup(rg1);
     m_rg1Buttons->addButton(byName, 0);
     m_rg1Buttons->addButton(byDist, 1);

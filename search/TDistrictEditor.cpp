@@ -32,6 +32,7 @@ void TDistrictEditor::buildUi() {
     };
     cboState = new QComboBox(this);
     cboState->setObjectName(QStringLiteral("cboState"));
+    cboState->setMinimumWidth(80);
     cboDistrict = new QComboBox(this);
     cboDistrict->setObjectName(QStringLiteral("cboDistrict"));
     cboDistrict->setMinimumWidth(170);

@@ -1,7 +1,6 @@
 #include "CountyFixture.h"
 
 #include "core/Database.h"
-#include "core/SchemaCheck.h"
 #include "core/SharedRoutines.h"
 #include "tests/support/Fixtures.h"
 
@@ -39,13 +38,12 @@ const Row kRows[] = {
 } // namespace
 
 void writeCountyFixture(const QString& appDataPath) {
-    QDir().mkpath(appDataPath);
+    // The look-up fixture (other states, no counties in its licences) with the county rows added.
+    writeFixtureDatabases(appDataPath);
     Database condb;
     condb.open(appDataPath + QStringLiteral("FCCdata.db"));
-    runSchemaScript(condb, QStringLiteral("fcc.sql"));
     Database zipdb;
     zipdb.open(appDataPath + QStringLiteral("postal.db"));
-    runSchemaScript(zipdb, QStringLiteral("postal.sql"));
 
     Statement zip(zipdb, QStringLiteral("insert into zipcodes(zip,city,state,latitude,longitude,county) values(?1,?2,?3,0,0,?4)"));
     const char* const zips[][4] = {
@@ -94,6 +92,11 @@ QString CountyFixtureEnv::putDistrict(const QString& state, const QString& name,
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
     return path;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 QStringList sortedCalls(const Query& query) {

@@ -1,5 +1,5 @@
 #pragma once
-// A small licence and zip database for the county and date searches (counties with apostrophes
+// The look-up fixture with rows for the county and date searches added (counties with apostrophes
 // and a double quote, one county name in two states, active and other licences of both services,
 // several grant, expiry and last-action dates), and the context the search windows receive.
 
@@ -30,5 +30,7 @@ public:
     ServiceConfig services;
 };
 
+// The whole content of a file ("<unreadable>" when it cannot be read).
+QByteArray fileBytes(const QString& path);
 // The call signs in a column of a query's rows, sorted.
 QStringList sortedCalls(const class Query& query);

@@ -14,11 +14,6 @@ Q_DECLARE_METATYPE(DateKind)
 
 namespace {
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 QString errorOf(const std::function<void()>& f) {
     try {
         f();

@@ -21,11 +21,6 @@
 
 namespace {
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 QStringList items(QListWidget* list) {
     QStringList out;
     for (int i = 0; i < list->count(); ++i)
