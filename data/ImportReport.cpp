@@ -1,0 +1,49 @@
+#include "data/ImportReport.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+void ImportReport::runOrNoteMissing(const ImportJob& job, const ImportRunner& runner) {
+    if (!QFileInfo::exists(job.sourceFile)) {
+        missing << QDir::toNativeSeparators(job.sourceFile);
+        return;
+    }
+    add(runner(job));
+}
+
+QStringList ImportReport::failedFiles() const {
+    QStringList out;
+    for (const ImportResult& r : results)
+        if (!r.ok)
+            out << QDir::toNativeSeparators(r.file);
+    return out;
+}
+
+QStringList ImportReport::skippedTexts() const {
+    QStringList out;
+    for (const ImportResult& r : results)
+        if (r.ok && r.skipped > 0)
+            out << r.skippedText();
+    return out;
+}
+
+qint64 ImportReport::lines() const {
+    qint64 n = 0;
+    for (const ImportResult& r : results)
+        n += r.lines;
+    return n;
+}
+
+qint64 ImportReport::rows() const {
+    qint64 n = 0;
+    for (const ImportResult& r : results)
+        n += r.rows;
+    return n;
+}
+
+qint64 ImportReport::skipped() const {
+    qint64 n = 0;
+    for (const ImportResult& r : results)
+        n += r.skipped;
+    return n;
+}
