@@ -315,7 +315,7 @@ void TForm1::CheckDatabases() {
             missing << file;
     }
     QStringList report;
-    const QString fetchReport = fetchFailureReport(fetchFailures, DM.Zipdb);
+    const QString fetchReport = fetchFailureReport(fetchFailures, DM.condb, DM.Zipdb);
     if (!fetchReport.isEmpty())
         report << fetchReport;
     if (!missing.isEmpty())

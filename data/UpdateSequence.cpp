@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <utility>
 
 namespace {
 
@@ -126,8 +127,10 @@ void UpdateSequence::nextArchive() {
                 continue;
             return;
         }
-        m_extract = std::make_unique<ExtractThread>(UnpackJob{a.zipFile, a.folder, QFileInfo(a.marker).fileName()});
-        connect(m_extract.get(), &ExtractThread::finished, this, &UpdateSequence::archiveUnpacked);
+        m_extract = new ExtractThread(UnpackJob{a.zipFile, a.folder, QFileInfo(a.marker).fileName()}, this);
+        // The sequence goes on from the event loop, not inside the worker's own signal (the next
+        // step opens modal windows, and the worker object goes away).
+        connect(m_extract, &ExtractThread::finished, this, &UpdateSequence::archiveUnpacked, Qt::QueuedConnection);
         emit unpacking(a.caption);
         m_extract->start();
         return;   // goes on in archiveUnpacked
@@ -140,7 +143,7 @@ void UpdateSequence::nextArchive() {
 
 void UpdateSequence::archiveUnpacked(const QString& error) {
     const ArchiveSource a = m_plan.archives.at(m_next);
-    m_extract.reset();
+    delete std::exchange(m_extract, nullptr);   // its thread has ended
     ++m_next;
     emit unpacked();
     if (!error.isEmpty()) {
@@ -270,12 +273,20 @@ QStringList sourceShortfalls(Database& inUse, Database& fresh, const QList<TData
     return out;
 }
 
-QString fetchFailureReport(const QList<ArchiveFailure>& failures, Database& zipdb) {
-    if (failures.isEmpty())
-        return QString();
+QString fetchFailureReport(const QList<ArchiveFailure>& failures, Database& condb, Database& zipdb) {
     QStringList lines;
-    for (const ArchiveFailure& f : failures)
-        lines << f.source.name() + QStringLiteral(": ") + f.reason();
+    for (const ArchiveFailure& f : failures) {
+        // An archive whose sources are all in already is fetched again at the next start, and
+        // nothing is missing meanwhile.
+        bool loaded = condb.isOpen();
+        for (TDataType kind : sourcerecord::licenceSources())
+            if (loaded && archiveOf(kind) == f.source.name())
+                loaded = sourcerecord::isComplete(condb, kind);
+        if (!loaded)
+            lines << f.source.name() + QStringLiteral(": ") + f.reason();
+    }
+    if (lines.isEmpty())
+        return QString();
     const QString zips = rowsIn(zipdb, QStringLiteral("zipcodes")) > 0 ? QStringLiteral("The zip code table is installed.")
                                                                         : QStringLiteral("The zip code table is not installed either.");
     return QStringLiteral("Some licence data could not be fetched, so its tables stay empty for now:\n%1\n\n%2\n"

@@ -18,7 +18,6 @@
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <memory>
 
 class ExtractThread;
 
@@ -111,7 +110,7 @@ private:
     UpdateSteps m_steps;
     UpdateOutcome m_outcome;
     int m_next = 0;
-    std::unique_ptr<ExtractThread> m_extract;
+    ExtractThread* m_extract = nullptr;   // a child while an archive is unpacked
     bool m_running = false;
 };
 
@@ -120,9 +119,10 @@ private:
 // fragments naming the source and both counts. Only the given kinds are compared.
 QStringList sourceShortfalls(Database& inUse, Database& fresh, const QList<TDataType>& kinds);
 
-// The start-up report of archives that could not be fetched or unpacked (empty when none):
-// which and why, whether the zip table is in, and where to fetch the licence files later.
-QString fetchFailureReport(const QList<ArchiveFailure>& failures, Database& zipdb);
+// The start-up report of archives that could not be fetched or unpacked while their sources are
+// not all loaded (empty when none): which and why, whether the zip table is in, and where to
+// fetch the licence files later.
+QString fetchFailureReport(const QList<ArchiveFailure>& failures, Database& condb, Database& zipdb);
 
 // The status text while licence tables are empty (empty text when both countries have data).
 QString licenceDataStatus(Database& condb);
