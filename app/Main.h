@@ -108,6 +108,7 @@ private:
     void updateFinished(const UpdateOutcome& outcome, const QDateTime& start);
     // The status text: what is missing from the licence tables, or nothing.
     void showDataStatus();
+    void setStatusText(const QString& text);
 
     // The station from the settings, and the figures of the zip row just read, as the displays show them.
     LatLon stationPosition();

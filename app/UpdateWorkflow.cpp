@@ -88,12 +88,19 @@ void TForm1::startDataSequence(UpdateMode mode, std::function<void(const UpdateO
 
 void TForm1::showUnpacking(bool busy, const QString& caption) {
     // A large archive takes a while to unpack; the window keeps painting and takes no input.
-    txtMessage->setText(caption);
+    setStatusText(caption);
     centralWidget()->setEnabled(!busy);
     menuBar()->setEnabled(!busy);
 }
 
-void TForm1::showDataStatus() { txtMessage->setText(licenceDataStatus(DM.condb)); }
+void TForm1::showDataStatus() { setStatusText(licenceDataStatus(DM.condb)); }
+
+void TForm1::setStatusText(const QString& text) {
+    // A status text never widens the window; cut short, it is whole in its tool-tip.
+    txtMessage->setSizePolicy(QSizePolicy::Ignored, txtMessage->sizePolicy().verticalPolicy());
+    txtMessage->setText(text);
+    txtMessage->setToolTip(text);
+}
 
 void TForm1::CheckFiles() {
     startDataSequence(UpdateMode::StartUp, [this](const UpdateOutcome& outcome) { filesChecked(outcome); });

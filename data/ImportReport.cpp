@@ -27,23 +27,13 @@ QStringList ImportReport::skippedTexts() const {
     return out;
 }
 
-qint64 ImportReport::lines() const {
-    qint64 n = 0;
-    for (const ImportResult& r : results)
-        n += r.lines;
-    return n;
-}
+qint64 ImportReport::lines() const { return total(&ImportResult::lines); }
+qint64 ImportReport::rows() const { return total(&ImportResult::rows); }
+qint64 ImportReport::skipped() const { return total(&ImportResult::skipped); }
 
-qint64 ImportReport::rows() const {
+qint64 ImportReport::total(qint64 ImportResult::*figure) const {
     qint64 n = 0;
     for (const ImportResult& r : results)
-        n += r.rows;
-    return n;
-}
-
-qint64 ImportReport::skipped() const {
-    qint64 n = 0;
-    for (const ImportResult& r : results)
-        n += r.skipped;
+        n += r.*figure;
     return n;
 }

@@ -33,4 +33,7 @@ struct ImportReport {
     qint64 lines() const;
     qint64 rows() const;
     qint64 skipped() const;
+
+private:
+    qint64 total(qint64 ImportResult::*figure) const;
 };

@@ -304,7 +304,7 @@ QString licenceDataStatus(Database& condb) {
     }
     if (us && canada)
         return QString();
-    const QString which = !us && !canada ? QStringLiteral("No licence data yet") : !us ? QStringLiteral("No US licence data yet")
-                                                                                     : QStringLiteral("No Canadian licence data yet");
-    return which + QStringLiteral(": File > Update Data fetches it");
+    const QString which = !us && !canada ? QStringLiteral("No licence data yet") : !us ? QStringLiteral("No US data yet")
+                                                                                     : QStringLiteral("No Canadian data yet");
+    return which + QStringLiteral(": File > Update Data");
 }
