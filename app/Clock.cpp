@@ -1,7 +1,7 @@
 // The status-bar clock, the local sun panel and the one-shot start-up task.
 #include "app/Main.h"
 
-#include "app/RecordGeometry.h"
+#include "licence/RecordGeometry.h"
 #include "core/TimeText.h"
 
 #include <QLabel>

@@ -6,7 +6,8 @@
 // StyleManager, CenteredMessageDialog, the database check and the import step, UpdateSequence
 // (fetching, unpacking and rebuilding the data), the download and import windows.
 
-#include "app/RecordGeometry.h"
+#include "licence/LicenceQueries.h"
+#include "licence/RecordGeometry.h"
 #include "core/AppContext.h"
 #include "core/AppValues.h"
 #include "core/DataModule.h"
@@ -98,7 +99,7 @@ protected:
 
 private:
     ArchiveSource archive(ArchiveId which) const;
-    DownloadOutcome downloadArchive(const ArchiveSource& a, bool reportErrors);
+    DownloadOutcome downloadArchive(const ArchiveSource& a, bool showErrors);
     // One import through the import window (or the test's step), to its end.
     ImportResult runImport(const ImportJob& job, ImportSetting setting);
     void startDataSequence(UpdateMode mode, std::function<void(const UpdateOutcome&)> then);
@@ -112,7 +113,7 @@ private:
 
     // The station from the settings, and the figures of the zip row just read, as the displays show them.
     LatLon stationPosition();
-    PlaceFigures zipRowFigures(const LatLon& station, TDisType unit, int offsetSeconds) const;
+    PlaceFigures placeFiguresAt(const ZipGeography& place, TDisType unit, int offsetSeconds);
 
     void FormCreate();
     void buildUi();
@@ -131,6 +132,7 @@ private:
     void mnuExitClick();
     void btnSearchClick();
     void cbbResultsChange(const QString& text);
+    LicenceService selectedService() const;
 
     TDM& DM;
     TAppValues App;

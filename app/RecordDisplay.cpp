@@ -1,8 +1,10 @@
 // The US and Canadian record displays: licence fields, then the zip row's geography, then (US)
-// the holder's call sign in the other service through the registration number.
+// the holder's call sign in the other service through the registration number. The rules and
+// the queries are the licence module's; this file fills the boxes.
 #include "app/Main.h"
 
-#include "app/RecordGeometry.h"
+#include "licence/LicenceQueries.h"
+#include "licence/RecordGeometry.h"
 #include "core/TextRoutines.h"
 #include "core/TimeText.h"
 
@@ -52,13 +54,8 @@ void TForm1::DisplayRecord(const Query& query) {
     setText(grpUSA, "edtExpireDate", query.text(0, QStringLiteral("expired_date")));
     setText(grpUSA, "edtIssueDate", query.text(0, QStringLiteral("grant_date")));
 
-    const QString last = query.text(0, QStringLiteral("last_name"));
-    setText(grpUSA, "edtName",
-            last.isEmpty() ? query.text(0, QStringLiteral("entity_name"))
-                           : query.text(0, QStringLiteral("first_name")) + QLatin1Char(' ') + query.text(0, QStringLiteral("mi")) +
-                                 QLatin1Char(' ') + last);
-    const QString street = query.text(0, QStringLiteral("street_address"));
-    const QString address = street.isEmpty() ? QStringLiteral("PO Box ") + query.text(0, QStringLiteral("po_box")) : street;
+    setText(grpUSA, "edtName", licenseeName(query));
+    const QString address = streetOrPoBox(query);
     setText(grpUSA, "edtAddress", address);
     App.CurrentAddress = address;
     App.CurrentCity = query.text(0, QStringLiteral("city"));
@@ -66,29 +63,24 @@ void TForm1::DisplayRecord(const Query& query) {
     setText(grpUSA, "edtCity", App.CurrentCity);
     setText(grpUSA, "edtState", App.CurrentState);
     const QString zip = query.text(0, QStringLiteral("zip_code"));
+    App.CurrentZip = zip;
     setText(grpUSA, "edtPostal", zip);
 
-    const LatLon station = stationPosition();
-    DM.ZipQuery.open(DM.Zipdb, QStringLiteral("select latitude, longitude, county from zipcodes where zip = ?1"), {zip.left(5)});
-    if (DM.ZipQuery.recordCount() > 0) {
-        setText(grpUSA, "edtCounty", DM.ZipQuery.text(0, QStringLiteral("county")));
+    const ZipGeography place = zipGeography(DM.Zipdb, DM.ZipQuery, usZipKey(zip));
+    if (place.found) {
+        setText(grpUSA, "edtCounty", place.county);
         const TDisType unit = GlobalProps.DisType(*Settings);
-        showFigures(grpUSA, zipRowFigures(station, unit, offset), "edtLatitude", "edtLongitude", "edtGrid", "edtAzimuth",
+        showFigures(grpUSA, placeFiguresAt(place, unit, offset), "edtLatitude", "edtLongitude", "edtGrid", "edtAzimuth",
                     "edtDistance", "edtSunRise", "edtSolarNoon", "edtSunSet");
         lblDistance->setText(distanceCaption(unit));
     }
 
-    if (amateur)
-        DM.dbQuery.open(DM.condb, QStringLiteral("select call_sign from FCC_EN where service = 'GMRS' and frn=?1"), {frn});
-    else
-        DM.dbQuery.open(DM.condb,
-                        QStringLiteral("select * from FCC_EN, FCC_HD where service = 'AMAT' and FCC_EN.frn=?1 and "
-                                       "FCC_EN.unique_system_identifier = FCC_HD.unique_system_identifier and FCC_HD.license_status='A' "),
-                        {frn});
+    const QString other =
+        otherServiceCallSign(DM.condb, DM.dbQuery, amateur ? LicenceService::Amateur : LicenceService::Gmrs, frn);
     if (DM.dbQuery.recordCount() > 0) {
         lblOthercall->setText(amateur ? QStringLiteral("GMRS Callsign") : QStringLiteral("Amatuer Callsign"));
         lblOthercall->show();
-        edtOtherCall->setText(DM.dbQuery.text(0, QStringLiteral("call_sign")));
+        edtOtherCall->setText(other);
         edtOtherCall->show();
     }
 }
@@ -124,11 +116,10 @@ void TForm1::DisplayRecordCDN(const Query& query) {
     setText(grpcdn, "CDNedtClub_Prov", club ? query.text(0, QStringLiteral("club_prov")) : QString());
     setText(grpcdn, "CDNedtClub_Postal", club ? query.text(0, QStringLiteral("club_postal")) : QString());
 
-    const LatLon station = stationPosition();
-    DM.ZipQuery.open(DM.Zipdb, QStringLiteral("select latitude, longitude, county from zipcodes where zip =?1"), {postal.left(3)});
-    if (DM.ZipQuery.recordCount() > 0) {
+    const ZipGeography place = zipGeography(DM.Zipdb, DM.ZipQuery, canadianPostalKey(postal));
+    if (place.found) {
         const TDisType unit = GlobalProps.DisType(*Settings);
-        showFigures(grpcdn, zipRowFigures(station, unit, offset), "CDNedtLatitude", "CDNedtLongitude", "CDNedtGrid", "CDNAzimuth",
+        showFigures(grpcdn, placeFiguresAt(place, unit, offset), "CDNedtLatitude", "CDNedtLongitude", "CDNedtGrid", "CDNAzimuth",
                     "CDNDistance", "CDNSunRise", "CDNSolarNoon", "CDNSunSet");
         lblDistance_cdn->setText(distanceCaption(unit));
     }
@@ -142,7 +133,6 @@ LatLon TForm1::stationPosition() {
     return station;
 }
 
-PlaceFigures TForm1::zipRowFigures(const LatLon& station, TDisType unit, int offsetSeconds) const {
-    return placeFigures(*HamUtil, station, DM.ZipQuery.value(0, QStringLiteral("latitude")).toDouble(),
-                        DM.ZipQuery.value(0, QStringLiteral("longitude")).toDouble(), unit, offsetSeconds, QDateTime::currentDateTime());
+PlaceFigures TForm1::placeFiguresAt(const ZipGeography& place, TDisType unit, int offsetSeconds) {
+    return placeFigures(*HamUtil, stationPosition(), place.latitude, place.longitude, unit, offsetSeconds, QDateTime::currentDateTime());
 }

@@ -3,10 +3,10 @@
 // outcome turns into; and the check for a newer program version.
 #include "app/Main.h"
 
-#include "core/SharedRoutines.h"
 #include "data/TfrmDataProcess.h"
 #include "data/TfrmFileDownload.h"
 #include "data/WebRequest.h"
+#include "ui/ErrorApplication.h"
 #include "ui/GridHelpers.h"
 #include "ui/MessageDialog.h"
 
@@ -29,12 +29,12 @@ ArchiveSource TForm1::archive(ArchiveId which) const {
     return {};
 }
 
-DownloadOutcome TForm1::downloadArchive(const ArchiveSource& a, bool reportErrors) {
+DownloadOutcome TForm1::downloadArchive(const ArchiveSource& a, bool showErrors) {
     if (m_downloadStep)
         return m_downloadStep(a.url, a.zipFile);
     // The file under the real name is only ever a whole download.
     TfrmFileDownload window(this, a.url, a.zipFile);
-    window.setReportErrors(reportErrors);
+    window.setReportErrors(showErrors);
     window.exec();
     if (window.succeeded())
         return true;
@@ -81,7 +81,8 @@ void TForm1::startDataSequence(UpdateMode mode, std::function<void(const UpdateO
         m_sequence->deleteLater();
         m_sequence = nullptr;
         --m_busy;
-        then(outcome);
+        // Reached from the event loop once an archive has been unpacked: errors stop here.
+        reportErrors([&] { then(outcome); });
     });
     m_sequence->start();
 }

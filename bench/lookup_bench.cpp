@@ -1,11 +1,12 @@
 // bench_lookup FCCdata.db calls.txt [--count N] [--prefix W1A%] [--repeat R]
-// Times the main window's call sign look-ups on a filled licence database, through the same
-// data set class and the same statements: the exact amateur look-up for N calls drawn from the
+// Times the main window's call sign look-ups on a filled licence database, through the licence
+// queries the window calls: the exact amateur look-up for N calls drawn from the
 // list (median and 95th percentile, microseconds), and the wildcard listing of a prefix
 // (median over R runs, milliseconds). Prints figures only; not part of ctest.
 
 #include "core/Database.h"
 #include "core/Query.h"
+#include "licence/LicenceQueries.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,15 +19,6 @@
 #include <vector>
 
 namespace {
-
-// The statements of the look-up in the main window, unchanged.
-const QString kAmateurExact = QStringLiteral(
-    "select * from [fcc_en],[fcc_am],[fcc_hd] where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier"
-    " and [fcc_en].unique_system_identifier=[fcc_am].unique_system_identifier and [fcc_hd].license_status='A'"
-    " and [fcc_en].service='AMAT' and [fcc_en].call_sign=?1 order by [fcc_hd].grant_date desc");
-const QString kAmateurList = QStringLiteral(
-    "select [fcc_en].[call_sign] from [fcc_en], [fcc_hd] where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier"
-    " and [fcc_hd].license_status='A' and [fcc_en].service='AMAT' and [fcc_en].call_sign like ?1");
 
 double percentile(std::vector<double> v, double p)
 {
@@ -93,34 +85,31 @@ int main(int argc, char* argv[])
         // is reported separately.
         QElapsedTimer t;
         t.start();
-        q.open(db, kAmateurExact, {calls.first()});
+        lookupUsCall(db, q, LicenceService::Amateur, calls.first());
         const double firstUs = double(t.nsecsElapsed()) / 1000.0;
         for (int i = 0; i < std::min<qsizetype>(200, calls.size()); ++i)
-            q.open(db, kAmateurExact, {calls[i]});
+            lookupUsCall(db, q, LicenceService::Amateur, calls[i]);
 
         std::vector<double> exact;
         exact.reserve(std::size_t(count));
-        int one = 0, none = 0, several = 0;
+        int one = 0, none = 0;
         for (int i = 0; i < count; ++i) {
             const QString& call = calls[i % calls.size()];
             t.restart();
-            q.open(db, kAmateurExact, {call});
+            const bool found = lookupUsCall(db, q, LicenceService::Amateur, call);
             exact.push_back(double(t.nsecsElapsed()) / 1000.0);
-            const int rows = q.recordCount();
-            (rows == 1 ? one : rows == 0 ? none : several)++;
+            (found && q.recordCount() == 1 ? one : none)++;
         }
 
         std::vector<double> wildcard;
         int listed = 0;
         for (int r = 0; r < repeat; ++r) {
             t.restart();
-            q.open(db, kAmateurList, {prefix});
+            listed = int(matchingCallSigns(db, LicenceService::Amateur, prefix).size());
             wildcard.push_back(double(t.nsecsElapsed()) / 1e6);
-            listed = q.recordCount();
         }
 
-        out << "exact look-up: " << count << " calls (" << one << " one row, " << none << " none, " << several
-            << " several); median " << QString::number(percentile(exact, 0.5), 'f', 1) << " us, p95 "
+        out << "exact look-up: " << count << " calls (" << one << " found, " << none << " none); median " << QString::number(percentile(exact, 0.5), 'f', 1) << " us, p95 "
             << QString::number(percentile(exact, 0.95), 'f', 1) << " us, first (cold) "
             << QString::number(firstUs, 'f', 1) << " us\n";
         out << "wildcard " << prefix << ": " << listed << " calls; median "

@@ -2,8 +2,23 @@
 
 #include <sqlite3.h>
 
+#include <limits>
+
 DatabaseError::DatabaseError(const QString& message)
     : std::runtime_error(message.toStdString()), m_message(message) {}
+
+namespace {
+
+// SQLite's words for a damaged file ("file is not a database") do not say which file: with two
+// databases open, the user could not tell which one to remove.
+QString withFileWhenDamaged(sqlite3* db, const QString& file, const QString& message) {
+    const int code = db ? (sqlite3_extended_errcode(db) & 0xFF) : SQLITE_OK;
+    if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
+        return QStringLiteral("The database file \"%1\" is damaged (%2)").arg(file, message);
+    return message;
+}
+
+} // namespace
 
 Database::~Database() { close(); }
 
@@ -48,7 +63,8 @@ void Database::close() {
 }
 
 void Database::throwError(const QString& context) const {
-    const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("database is not open");
+    const QString msg = m_db ? withFileWhenDamaged(m_db, m_fileName, QString::fromUtf8(sqlite3_errmsg(m_db)))
+                             : QStringLiteral("database is not open");
     throw DatabaseError(context.isEmpty() ? msg : QStringLiteral("%1: %2").arg(msg, context));
 }
 
@@ -60,7 +76,10 @@ void Database::exec(const QString& sql) {
     if (sqlite3_exec(m_db, text.constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         const QString msg = err ? QString::fromUtf8(err) : QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_free(err);
-        throw DatabaseError(msg);
+        // A whole schema script would bury the message: its head is enough to find the statement.
+        constexpr int kShown = 200;
+        throw DatabaseError(QStringLiteral("%1: %2").arg(withFileWhenDamaged(m_db, m_fileName, msg),
+                                                          sql.size() > kShown ? sql.left(kShown) + QStringLiteral("...") : sql));
     }
 }
 
@@ -146,6 +165,13 @@ void Statement::bind(int index, const QVariant& value) {
     case QMetaType::UInt:
     case QMetaType::Bool:
         bind(index, value.toLongLong());
+        break;
+    case QMetaType::ULongLong:
+        // Beyond the signed range SQLite has no integer for it; the digits are kept as text.
+        if (value.toULongLong() <= quint64(std::numeric_limits<qint64>::max()))
+            bind(index, value.toLongLong());
+        else
+            bind(index, value.toString());
         break;
     case QMetaType::Double:
     case QMetaType::Float:

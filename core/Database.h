@@ -111,6 +111,8 @@ class TransactionGuard {
 public:
     explicit TransactionGuard(Database& db);
     ~TransactionGuard();
+    TransactionGuard(const TransactionGuard&) = delete;
+    TransactionGuard& operator=(const TransactionGuard&) = delete;
     void commit();
 
 private:

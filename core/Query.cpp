@@ -22,6 +22,13 @@ void Query::open(Database& db, const QString& sql, const QVariantList& params) {
     m_open = true;
 }
 
+void Query::assign(const QStringList& fields, QVector<QVariantList> rows) {
+    m_fields = fields;
+    m_rows = std::move(rows);
+    m_sql.clear();
+    m_open = true;
+}
+
 void Query::close() {
     m_open = false;
     m_fields.clear();

@@ -13,6 +13,8 @@ class Query {
 public:
     void open(Database& db, const QString& sql, const QVariantList& params = {});
     void close();
+    // Makes the data set hold rows computed elsewhere (a list the caller built), as if opened.
+    void assign(const QStringList& fields, QVector<QVariantList> rows);
     bool isOpen() const { return m_open; }
     QString sql() const { return m_sql; }
 

@@ -22,7 +22,7 @@ QStringList ImportReport::failedFiles() const {
 QStringList ImportReport::skippedTexts() const {
     QStringList out;
     for (const ImportResult& r : results)
-        if (r.ok && r.skipped > 0)
+        if (r.ok && r.hasNotes())
             out << r.skippedText();
     return out;
 }

@@ -27,7 +27,7 @@ struct ImportReport {
 
     bool allImported() const { return missing.isEmpty() && failedFiles().isEmpty(); }
     QStringList failedFiles() const;
-    // The skipped-lines report of every import that succeeded with skipped lines.
+    // The report of every import that succeeded with something to tell (skipped lines, mends).
     QStringList skippedTexts() const;
     int failures() const { return int(failedFiles().size()); }
     qint64 lines() const;

@@ -106,7 +106,18 @@ void UpdateSequence::start() {
         return;
     m_running = true;
     m_next = 0;
-    nextArchive();
+    goOn();
+}
+
+void UpdateSequence::goOn() {
+    // Called from the event loop after an unpacking: nothing may unwind through it.
+    try {
+        nextArchive();
+    } catch (const std::exception& e) {
+        if (!m_running)
+            throw;   // from whoever heard the end, not from the sequence
+        stop(QString::fromUtf8(e.what()));
+    }
 }
 
 void UpdateSequence::nextArchive() {
@@ -154,7 +165,7 @@ void UpdateSequence::archiveUnpacked(const QString& error) {
         if (!archiveFailed(f))
             return;
     }
-    nextArchive();
+    goOn();
 }
 
 bool UpdateSequence::archiveFailed(const ArchiveFailure& failure) {
@@ -225,8 +236,14 @@ void UpdateSequence::buildAndSwap() {
     // Swap: the old database becomes the backup, the new one takes its place.
     inUse.close();
     const SwapOutcome swapped = replaceDatabaseFile(current, fresh, backup);
-    inUse.open(swapped == SwapOutcome::OldUnderBackup ? backup : current);
-    m_outcome.databaseFile = inUse.fileName();
+    const QString use = swapped == SwapOutcome::OldUnderBackup ? backup : current;
+    m_outcome.databaseFile = use;
+    try {
+        inUse.open(use);
+    } catch (const DatabaseError& e) {
+        stop(QStringLiteral("\"%1\" could not be opened: %2").arg(QDir::toNativeSeparators(use), e.message()));
+        return;
+    }
     switch (swapped) {
     case SwapOutcome::Swapped: end(); return;
     case SwapOutcome::BackupFailed:
@@ -249,6 +266,8 @@ void UpdateSequence::stop(const QString& reason) {
 }
 
 void UpdateSequence::end() {
+    if (!m_running)
+        return;
     m_running = false;
     emit finished(m_outcome);
 }

@@ -99,6 +99,7 @@ signals:
     void finished(const UpdateOutcome& outcome);
 
 private:
+    void goOn();
     void nextArchive();
     void archiveUnpacked(const QString& error);
     bool archiveFailed(const ArchiveFailure& failure);   // true when the sequence goes on

@@ -4,9 +4,9 @@
 
 ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void ResultModel::setData(const Query& query) { setData(query.fieldNames(), query.rows()); }
+void ResultModel::setRows(const Query& query) { setRows(query.fieldNames(), query.rows()); }
 
-void ResultModel::setData(const QStringList& fields, const QVector<QVariantList>& rows) {
+void ResultModel::setRows(const QStringList& fields, const QVector<QVariantList>& rows) {
     beginResetModel();
     m_fields = fields;
     m_rows = rows;

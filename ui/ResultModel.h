@@ -11,8 +11,9 @@ class ResultModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit ResultModel(QObject* parent = nullptr);
-    void setData(const Query& query);
-    void setData(const QStringList& fields, const QVector<QVariantList>& rows);
+    // Named apart from QAbstractItemModel::setData, which edits one cell.
+    void setRows(const Query& query);
+    void setRows(const QStringList& fields, const QVector<QVariantList>& rows);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -1,6 +1,6 @@
 #include "AppTests.h"
 
-#include "app/RecordGeometry.h"
+#include "licence/RecordGeometry.h"
 #include "core/TimeText.h"
 #include "data/WebRequest.h"
 #include "tests/support/Fixtures.h"

@@ -1,4 +1,4 @@
-#include "app/RecordGeometry.h"
+#include "licence/RecordGeometry.h"
 
 #include "core/TextRoutines.h"
 #include "core/TimeText.h"

@@ -1,0 +1,52 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails when a file of a layer without widgets includes a widget header or a header of a layer
+# above it. Run with: cmake -DSOURCE_DIR=... -DWIDGETS_INCLUDE_DIR=... -P check_layering.cmake
+# The link lines already keep Qt Widgets out of these libraries' include paths; this catches what
+# they cannot: the project's own window headers, reachable through the source-tree include path.
+
+# Folders (or single files) that must stay free of widgets, and the windows inside them.
+set(widget_free geo core licence data batch setup search zip info)
+set(windows_regex "(^|/)(T(frm)?[A-Z][A-Za-z]*|[A-Za-z]*Window)\\.(h|cpp)$")
+set(upper_layers app ui search batch zip setup info)
+
+file(GLOB widget_headers RELATIVE ${WIDGETS_INCLUDE_DIR} ${WIDGETS_INCLUDE_DIR}/Q*)
+list(FILTER widget_headers EXCLUDE REGEX "\\.")   # the class headers (QWidget), not qwidget.h
+
+set(failures "")
+foreach(dir IN LISTS widget_free)
+    if(NOT IS_DIRECTORY ${SOURCE_DIR}/${dir})
+        continue()
+    endif()
+    file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.cpp)
+    foreach(f IN LISTS files)
+        if(f MATCHES "${windows_regex}")
+            continue()
+        endif()
+        file(STRINGS ${SOURCE_DIR}/${f} includes REGEX "^[ \t]*#[ \t]*include")
+        foreach(line IN LISTS includes)
+            string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*$" "\\1" header "${line}")
+            set(bad "")
+            if(header MATCHES "^QtWidgets/" OR header MATCHES "^q[a-z]+\\.h$" AND EXISTS ${WIDGETS_INCLUDE_DIR}/${header})
+                set(bad "a Qt Widgets header")
+            elseif(header IN_LIST widget_headers)
+                set(bad "a Qt Widgets header")
+            else()
+                string(REGEX MATCH "^[a-z]+/" top "${header}")
+                string(REPLACE "/" "" top "${top}")
+                if(top IN_LIST upper_layers AND NOT top STREQUAL dir)
+                    set(bad "a header of the ${top} layer")
+                elseif(top STREQUAL dir AND header MATCHES "${windows_regex}")
+                    set(bad "a window header")
+                endif()
+            endif()
+            if(bad)
+                string(APPEND failures "  ${f}: includes ${header} (${bad})\n")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(failures)
+    message(FATAL_ERROR "Logic files must not depend on windows:\n${failures}")
+endif()
+message(STATUS "layering: logic files include no widgets")

@@ -1,0 +1,185 @@
+// The licence queries on the fixture databases, without a window: the look-ups, the wildcard
+// list, the other service, the zip geography and the record rules.
+#include "core/Database.h"
+#include "core/Query.h"
+#include "licence/LicenceQueries.h"
+#include "tests/support/Fixtures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+class TestLicence : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void patternAndCountry_data();
+    void patternAndCountry();
+    void exactLookup_data();
+    void exactLookup();
+    void wildcardList_data();
+    void wildcardList();
+    void otherService_data();
+    void otherService();
+    void canadianAndZipGeography();
+    void nameAndAddressRules_data();
+    void nameAndAddressRules();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    Database m_condb;
+    Database m_zipdb;
+};
+
+void TestLicence::initTestCase() {
+    m_home = std::make_unique<QTemporaryDir>();
+    useTemporaryHome(*m_home);
+    writeFixtureDatabases(programDataPath());
+    m_condb.open(programDataPath() + QStringLiteral("FCCdata.db"));
+    m_zipdb.open(programDataPath() + QStringLiteral("postal.db"));
+}
+
+void TestLicence::patternAndCountry_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("wildcard");
+    QTest::addColumn<int>("country");
+    QTest::newRow("plain US") << "W1AW" << "W1AW" << false << int(CallCountry::UnitedStates);
+    QTest::newRow("star and question mark") << "K?A*" << "K_A%" << true << int(CallCountry::UnitedStates);
+    QTest::newRow("SQL wildcards kept") << "N%_" << "N%_" << true << int(CallCountry::UnitedStates);
+    QTest::newRow("A prefix") << "AA1A" << "AA1A" << false << int(CallCountry::UnitedStates);
+    QTest::newRow("Canadian") << "VE3*" << "VE3%" << true << int(CallCountry::Canada);
+    QTest::newRow("leading wildcard") << "*1AW" << "%1AW" << true << int(CallCountry::Other);
+    QTest::newRow("lower case is not upper-cased here") << "w1aw" << "w1aw" << false << int(CallCountry::Other);
+    QTest::newRow("other country") << "G4ABC" << "G4ABC" << false << int(CallCountry::Other);
+    QTest::newRow("empty") << "" << "" << false << int(CallCountry::Other);
+}
+
+void TestLicence::patternAndCountry() {
+    QFETCH(QString, typed);
+    QFETCH(QString, pattern);
+    QFETCH(bool, wildcard);
+    QFETCH(int, country);
+    QCOMPARE(callSignPattern(typed), pattern);
+    QCOMPARE(hasSqlWildcard(callSignPattern(typed)), wildcard);
+    QCOMPARE(int(callCountry(callSignPattern(typed))), country);
+}
+
+void TestLicence::exactLookup_data() {
+    QTest::addColumn<bool>("gmrs");
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QString>("shownCall");
+    QTest::addColumn<QString>("shownUsi");
+    QTest::newRow("active amateur") << false << "K7ABC" << true << "K7ABC" << "101";
+    QTest::newRow("duplicate call: latest grant") << false << "W1DUP" << true << "W1DUP" << "105";
+    QTest::newRow("expired licence") << false << "N0GONE" << false << "" << "";
+    QTest::newRow("amateur call as GMRS") << true << "K7ABC" << false << "" << "";
+    QTest::newRow("active GMRS") << true << "WRAB123" << true << "WRAB123" << "200";
+    QTest::newRow("expired GMRS") << true << "WRZZ999" << false << "" << "";
+    QTest::newRow("previous call of one licence (two rows)") << false << "KD7OLD" << true << "K7ABC" << "101";
+    QTest::newRow("previous call of an expired licence") << false << "KX0GONE" << true << "" << "";
+    QTest::newRow("previous call of two licences") << false << "KA1TWO" << false << "" << "";
+    QTest::newRow("quote is a character") << false << "K7'ABC" << false << "" << "";
+    QTest::newRow("sql text is a value") << false << "W1AW\" OR \"1\"=\"1" << false << "" << "";
+}
+
+void TestLicence::exactLookup() {
+    QFETCH(bool, gmrs);
+    QFETCH(QString, call);
+    QFETCH(bool, found);
+    QFETCH(QString, shownCall);
+    QFETCH(QString, shownUsi);
+    Query q;
+    QCOMPARE(lookupUsCall(m_condb, q, gmrs ? LicenceService::Gmrs : LicenceService::Amateur, call), found);
+    QVERIFY(q.recordCount() <= 1);
+    QCOMPARE(q.field(QStringLiteral("call_sign")), shownCall);
+    QCOMPARE(q.recordCount() == 1 ? q.text(0, QStringLiteral("unique_system_identifier")) : QString(), shownUsi);
+}
+
+void TestLicence::wildcardList_data() {
+    QTest::addColumn<bool>("gmrs");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("prefix, expired left out, sorted") << false << "W1A%" << QStringList{"W1AAB", "W1ABC", "W1AW"};
+    QTest::newRow("one character") << false << "W_AW" << QStringList{"W1AW"};
+    QTest::newRow("duplicate rows once") << false << "W1D%" << QStringList{"W1DUP"};
+    QTest::newRow("GMRS only") << true << "W%" << QStringList{"WRAB123", "WRQU0TE"};
+    QTest::newRow("no match") << false << "K9Z%" << QStringList();
+    QTest::newRow("quote in the pattern") << false << "W1A\"%" << QStringList();
+}
+
+void TestLicence::wildcardList() {
+    QFETCH(bool, gmrs);
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, calls);
+    QCOMPARE(matchingCallSigns(m_condb, gmrs ? LicenceService::Gmrs : LicenceService::Amateur, pattern), calls);
+}
+
+void TestLicence::otherService_data() {
+    QTest::addColumn<bool>("gmrsShown");
+    QTest::addColumn<QString>("frn");
+    QTest::addColumn<QString>("other");
+    QTest::newRow("amateur holder with GMRS") << false << "0002" << "WRAB123";
+    QTest::newRow("expired GMRS still named") << false << "0003" << "WRZZ999";
+    QTest::newRow("no GMRS licence") << false << "0008" << "";
+    QTest::newRow("GMRS holder with active amateur") << true << "0002" << "K7ABC";
+    QTest::newRow("GMRS holder without amateur") << true << "0011" << "";
+}
+
+void TestLicence::otherService() {
+    QFETCH(bool, gmrsShown);
+    QFETCH(QString, frn);
+    QFETCH(QString, other);
+    Query q;
+    QCOMPARE(otherServiceCallSign(m_condb, q, gmrsShown ? LicenceService::Gmrs : LicenceService::Amateur, frn), other);
+    QCOMPARE(q.recordCount() > 0, !other.isEmpty());
+}
+
+void TestLicence::canadianAndZipGeography() {
+    Query q;
+    lookupCanadianCall(m_condb, q, QStringLiteral("VE3ABC"));
+    QCOMPARE(q.recordCount(), 1);
+    QCOMPARE(q.field(QStringLiteral("surname")), QStringLiteral("Doe"));
+    lookupCanadianCall(m_condb, q, QStringLiteral("VE3'X"));
+    QCOMPARE(q.recordCount(), 0);
+
+    QCOMPARE(usZipKey(QStringLiteral("857011234")), QStringLiteral("85701"));
+    QCOMPARE(canadianPostalKey(QStringLiteral("K1A 0B1")), QStringLiteral("K1A"));
+    Query zq;
+    ZipGeography g = zipGeography(m_zipdb, zq, usZipKey(QStringLiteral("857011234")));
+    QVERIFY(g.found);
+    QCOMPARE(g.county, QStringLiteral("Pima"));
+    QCOMPARE(g.latitude, 32.2217);
+    QCOMPARE(g.longitude, -110.9265);
+    QCOMPARE(zq.recordCount(), 1);   // the shared data set keeps the row, as the windows read it
+    g = zipGeography(m_zipdb, zq, canadianPostalKey(QStringLiteral("K1A 0B1")));
+    QVERIFY(g.found);
+    QCOMPARE(g.latitude, 45.4166);
+    g = zipGeography(m_zipdb, zq, QStringLiteral("99999"));
+    QVERIFY(!g.found);
+    QCOMPARE(g.county, QString());
+}
+
+void TestLicence::nameAndAddressRules_data() {
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("club: entity name") << "W1AW" << "Arrl Hq Operators Club" << "225 Main St";
+    QTest::newRow("person with middle initial") << "K7ABC" << "John Q Public" << "1 Elm St";
+    QTest::newRow("no middle initial keeps both blanks, PO box") << "KB1BOX" << "Mary  Smith" << "PO Box 1234";
+}
+
+void TestLicence::nameAndAddressRules() {
+    QFETCH(QString, call);
+    QFETCH(QString, name);
+    QFETCH(QString, address);
+    Query q;
+    QVERIFY(lookupUsCall(m_condb, q, LicenceService::Amateur, call));
+    QCOMPARE(licenseeName(q), name);
+    QCOMPARE(streetOrPoBox(q), address);
+    QCOMPARE(streetOrPoBox(QString(), QString()), QStringLiteral("PO Box "));   // both empty: the words alone
+}
+
+QTEST_GUILESS_MAIN(TestLicence)
+#include "tst_licence.moc"
