@@ -148,11 +148,7 @@ bool TCountySearch::byDistrict() const { return m_rg1Buttons->checkedId() == 1; 
 
 void TCountySearch::cbbStateSelect() {
     lblNumRecords->setText(QStringLiteral("0"));
-    try {
-        fillCountyList(lbCounty, m_ctx, cbbState->currentText(), byDistrict());
-    } catch (const std::exception& e) {
-        ShowErrorReport(e);
-    }
+    reportErrors([this] { fillCountyList(lbCounty, m_ctx, cbbState->currentText(), byDistrict()); });
 }
 
 void TCountySearch::rg1Click() { cbbStateSelect(); }
@@ -190,12 +186,8 @@ void TCountySearch::btnExportClick() {
     const QString file = PromptSaveFileName(this, QString(), QString(), QString());
     if (file.isEmpty())
         return;
-    try {
-        ExportGridToCSV(dbgrd1, file);
-    } catch (const std::exception& e) {
-        ShowErrorReport(e);
+    if (!reportErrors([&] { ExportGridToCSV(dbgrd1, file); }))
         return;
-    }
     CenteredMessageDialog(this, QStringLiteral("Export Complete"), MsgKind::Information, MsgButton::Ok);
 }
 
