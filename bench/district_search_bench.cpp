@@ -52,7 +52,7 @@ double timeIt(int repeat, const std::function<void()>& run) {
     return median(ms);
 }
 
-qint64 stepAll(Database& db, const BoundSql& q) {
+qint64 stepAll(Database& db, const SearchSql& q) {
     Statement st(db, q.sql);
     st.bindAll(q.params);
     qint64 n = 0;

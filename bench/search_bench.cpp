@@ -15,7 +15,7 @@
 
 #include "core/AppContext.h"
 #include "core/Query.h"
-#include "search/ResultsTable.h"
+#include "search/TTableResults.h"
 #include "search/SearchRows.h"
 #include "search/SearchSql.h"
 #include "ui/GridHelpers.h"

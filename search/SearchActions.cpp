@@ -1,7 +1,7 @@
 #include "search/SearchActions.h"
 
-#include "search/QueryForm.h"
-#include "search/ResultsTable.h"
+#include "search/TfrmQuery.h"
+#include "search/TTableResults.h"
 
 namespace {
 

@@ -189,7 +189,7 @@ void TestDistrictLogic::countySearch() {
     QFETCH(QStringList, counties);
     QFETCH(bool, district);
     QFETCH(QStringList, calls);
-    const BoundSql q = countySearchSql(amat, active, state, CountyChoice{counties, district});
+    const SearchSql q = countySearchSql(amat, active, state, CountyChoice{counties, district});
     QCOMPARE(q.params.size(), counties.size() + 1);
     QVERIFY(!q.sql.contains(QStringLiteral("George")));
     Query rows;
@@ -235,7 +235,7 @@ void TestDistrictLogic::dateSearch() {
     QFETCH(QDate, start);
     QFETCH(QDate, end);
     QFETCH(QStringList, calls);
-    const BoundSql q = dateSearchSql(amat, QStringLiteral("MD"), CountyChoice{counties, district}, kind, start, end);
+    const SearchSql q = dateSearchSql(amat, QStringLiteral("MD"), CountyChoice{counties, district}, kind, start, end);
     Query rows;
     rows.open(m_env->dm.condb, q.sql, q.params);
     QCOMPARE(sortedCalls(rows), calls);

@@ -1,4 +1,4 @@
-#include "search/QueryForm.h"
+#include "search/TfrmQuery.h"
 
 #include "ui/WindowLook.h"
 

@@ -1,4 +1,4 @@
-#include "search/ResultsTable.h"
+#include "search/TTableResults.h"
 
 #include "search/SearchRows.h"
 #include "ui/BackgroundWork.h"
