@@ -22,12 +22,13 @@ QString withFileWhenDamaged(sqlite3* db, const QString& file, const QString& mes
 
 Database::~Database() { close(); }
 
-void Database::openWith(int threadingFlag) {
+void Database::openWith(int threadingFlag, bool readOnly) {
     if (m_fileName.isEmpty())
         throw DatabaseError(QStringLiteral("No database file name was set"));
     sqlite3* db = nullptr;
     const QByteArray name = m_fileName.toUtf8();
-    const int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | threadingFlag, nullptr);
+    const int mode = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(name.constData(), &db, mode | threadingFlag, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
         sqlite3_close(db);
@@ -56,6 +57,12 @@ void Database::openSingleThread(const QString& fileName) {
     close();
     m_fileName = fileName;
     openWith(SQLITE_OPEN_NOMUTEX);
+}
+
+void Database::openReadOnly(const QString& fileName) {
+    close();
+    m_fileName = fileName;
+    openWith(SQLITE_OPEN_NOMUTEX, true);
 }
 
 void Database::close() {
@@ -245,6 +252,16 @@ QVariant Statement::value(const QString& name) const {
 QString Statement::text(int column) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, column)) : QString();
+}
+
+Statement::Kind Statement::kind(int column) const {
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER: return Kind::Integer;
+    case SQLITE_FLOAT: return Kind::Float;
+    case SQLITE_NULL: return Kind::Null;
+    case SQLITE_BLOB: return Kind::Blob;
+    default: return Kind::Text;
+    }
 }
 
 QByteArrayView Statement::utf8(int column) const {

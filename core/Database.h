@@ -42,6 +42,8 @@ public:
     // Opens a connection that only one thread ever uses (an import worker's own): SQLite then
     // skips the lock it otherwise takes on every call.
     void openSingleThread(const QString& fileName);
+    // A single-thread connection that only reads (a search worker's own): never creates the file.
+    void openReadOnly(const QString& fileName);
     void close();
     bool isOpen() const { return m_db != nullptr; }
 
@@ -62,7 +64,7 @@ public:
     [[noreturn]] void throwError(const QString& context) const;
 
 private:
-    void openWith(int threadingFlag);
+    void openWith(int threadingFlag, bool readOnly = false);
 
     sqlite3* m_db = nullptr;
     QString m_fileName;
@@ -102,6 +104,11 @@ public:
     // over hundreds of thousands of rows, where a string per row would dominate.
     QByteArrayView utf8(int column) const;
     QString text(const QString& name) const;
+    // The column's storage class in this row, and its text form as SQLite gives it (UTF-8, no
+    // copy: valid until the next step). For bulk readers that keep the bytes themselves.
+    enum class Kind : unsigned char { Null, Integer, Float, Text, Blob };
+    Kind kind(int column) const;
+    QByteArrayView utf8(int column) const;
 
 private:
     Database* m_database;

@@ -1,7 +1,6 @@
 #include "search/CountyChoiceWindow.h"
 
 #include "search/DistrictFiles.h"
-#include "ui/StyleManager.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -34,15 +33,6 @@ bool chosenCounties(const QListWidget* list, const TAppContext& context, const Q
         choice.counties = selected;
     }
     return true;
-}
-
-void paintCream(QWidget* window) {
-    if (StyleManager::activeStyle() != StyleManager::nativeStyleName())
-        return;
-    QPalette p = window->palette();
-    p.setColor(QPalette::Window, QColor(0xFF, 0xFB, 0xF0));
-    window->setPalette(p);
-    window->setAutoFillBackground(true);
 }
 
 QRadioButton* namedRadio(const QString& caption, QWidget* parent, const char* name) {

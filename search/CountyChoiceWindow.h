@@ -22,5 +22,3 @@ bool chosenCounties(const QListWidget* list, const TAppContext& context, const Q
 // Components of the two windows, named as tests and assistive tools find them.
 QRadioButton* namedRadio(const QString& caption, QWidget* parent, const char* name);
 QLabel* boldLabel(const QString& text, QWidget* parent, const char* name);
-// The cream background of the search windows, under the platform look only (themes paint their own).
-void paintCream(QWidget* window);

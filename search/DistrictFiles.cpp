@@ -1,20 +1,12 @@
 #include "search/DistrictFiles.h"
 
-#include "core/Paths.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <stdexcept>
 
 namespace {
-
-const QByteArray kUtf8Bom("\xEF\xBB\xBF");
-const QByteArray kUtf16LEBom("\xFF\xFE");
-const QByteArray kUtf16BEBom("\xFE\xFF");
 
 [[noreturn]] void fail(const QString& what, const QString& path, const QString& reason) {
     throw std::runtime_error(QStringLiteral("%1 \"%2\": %3").arg(what, QDir::toNativeSeparators(path), reason).toStdString());
@@ -24,18 +16,9 @@ const QByteArray kUtf16BEBom("\xFE\xFF");
 
 DistrictList decodeDistrict(const QByteArray& bytes) {
     DistrictList out;
-    QString text;
-    if (bytes.startsWith(kUtf8Bom)) {
-        out.encoding = DistrictEncoding::Utf8Bom;
-        text = QString::fromUtf8(bytes.mid(kUtf8Bom.size()));
-    } else if (bytes.startsWith(kUtf16LEBom) || bytes.startsWith(kUtf16BEBom)) {
-        const bool le = bytes.startsWith(kUtf16LEBom);
-        out.encoding = le ? DistrictEncoding::Utf16LE : DistrictEncoding::Utf16BE;
-        QStringDecoder dec(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-        text = dec(bytes.mid(2));
-    } else {
-        text = decodeText(bytes);
-    }
+    QString text = decodeText(bytes, &out.encoding);
+    if (out.encoding == TextEncoding::Windows1252)
+        out.encoding = TextEncoding::Utf8;
     // Lines end with CR LF, LF or a lone CR; the end of the last line makes no empty line after it.
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -47,26 +30,13 @@ DistrictList decodeDistrict(const QByteArray& bytes) {
     return out;
 }
 
-QByteArray encodeDistrict(const QStringList& counties, DistrictEncoding encoding) {
+QByteArray encodeDistrict(const QStringList& counties, TextEncoding encoding) {
     if (counties.isEmpty())
         return {};
     QString text;
     for (const QString& county : counties)
         text += county + QLatin1String("\r\n");
-    switch (encoding) {
-    case DistrictEncoding::Utf8:
-        return text.toUtf8();
-    case DistrictEncoding::Utf8Bom:
-        return kUtf8Bom + text.toUtf8();
-    case DistrictEncoding::Utf16LE:
-    case DistrictEncoding::Utf16BE: {
-        const bool le = encoding == DistrictEncoding::Utf16LE;
-        QStringEncoder enc(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-        QByteArray body = enc(text);
-        return (le ? kUtf16LEBom : kUtf16BEBom) + body;
-    }
-    }
-    return text.toUtf8();
+    return encodeText(text, encoding == TextEncoding::Windows1252 ? TextEncoding::Utf8 : encoding);
 }
 
 DistrictList readDistrictFile(const QString& path) {
@@ -78,7 +48,7 @@ DistrictList readDistrictFile(const QString& path) {
     return decodeDistrict(f.readAll());
 }
 
-void writeDistrictFile(const QString& path, const QStringList& counties, DistrictEncoding encoding) {
+void writeDistrictFile(const QString& path, const QStringList& counties, TextEncoding encoding) {
     if (QFileInfo(path).isDir())
         fail(QStringLiteral("Cannot write the district file"), path, QStringLiteral("a folder has that name"));
     const QByteArray bytes = encodeDistrict(counties, encoding);

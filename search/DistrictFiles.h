@@ -5,26 +5,26 @@
 // 0 bytes. A file read with a UTF-8 or UTF-16 byte-order mark is written back in that encoding;
 // every other file is written as UTF-8 without one.
 // Collaborators: TDistrictEditor (creates and edits them), TCountySearch and TDateSearch (read
-// them); decodeText (files without a byte-order mark).
+// them); decodeText/encodeText (the byte-order marks).
+
+#include "core/Paths.h"
 
 #include <QString>
 #include <QStringList>
 
-enum class DistrictEncoding { Utf8, Utf8Bom, Utf16LE, Utf16BE };
-
 struct DistrictList {
     QStringList counties;
-    DistrictEncoding encoding = DistrictEncoding::Utf8;
+    TextEncoding encoding = TextEncoding::Utf8;   // never Windows1252: such files come back as UTF-8
 };
 
 // The lines of a file's bytes, and the encoding to write them back in.
 DistrictList decodeDistrict(const QByteArray& bytes);
 // The bytes of a district file; no counties give no bytes at all (not even a byte-order mark).
-QByteArray encodeDistrict(const QStringList& counties, DistrictEncoding encoding);
+QByteArray encodeDistrict(const QStringList& counties, TextEncoding encoding);
 
 // Throw std::runtime_error naming the file and the reason.
 DistrictList readDistrictFile(const QString& path);
-void writeDistrictFile(const QString& path, const QStringList& counties, DistrictEncoding encoding);
+void writeDistrictFile(const QString& path, const QStringList& counties, TextEncoding encoding);
 // Creates the district as an empty file; an existing file of that name is an error.
 void createEmptyDistrict(const QString& path);
 

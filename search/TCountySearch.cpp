@@ -1,11 +1,13 @@
 #include "search/TCountySearch.h"
 
 #include "search/CountyDateSql.h"
+#include "search/TTableResults.h"
 #include "search/CountyChoiceWindow.h"
 #include "ui/ErrorApplication.h"
 #include "ui/GridHelpers.h"
 #include "ui/MessageDialog.h"
 #include "ui/ResultModel.h"
+#include "ui/WindowLook.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -148,11 +150,7 @@ bool TCountySearch::byDistrict() const { return m_rg1Buttons->checkedId() == 1; 
 
 void TCountySearch::cbbStateSelect() {
     lblNumRecords->setText(QStringLiteral("0"));
-    try {
-        fillCountyList(lbCounty, m_ctx, cbbState->currentText(), byDistrict());
-    } catch (const std::exception& e) {
-        ShowErrorReport(e);
-    }
+    reportErrors([this] { fillCountyList(lbCounty, m_ctx, cbbState->currentText(), byDistrict()); });
 }
 
 void TCountySearch::rg1Click() { cbbStateSelect(); }
@@ -160,25 +158,30 @@ void TCountySearch::rg1Click() { cbbStateSelect(); }
 void TCountySearch::btnSearchClick() {
     grp1->hide();
     const QString state = cbbState->currentText();
-    CountyChoice choice;
-    try {
-        if (!chosenCounties(lbCounty, m_ctx, state, byDistrict(), choice))
-            return;
-        const BoundSql q = countySearchSql(rbAmat->isChecked(), rbActive->isChecked(), state, choice);
-        m_ctx.DM.dbQuery.open(m_ctx.DM.condb, q.sql, q.params);
-    } catch (const std::exception& e) {
-        ShowErrorReport(e);
+    ResultTable rows;
+    bool chosen = false;
+    const bool ran = reportErrors([&] {
+        CountyChoice choice;
+        chosen = chosenCounties(lbCounty, m_ctx, state, byDistrict(), choice);
+        if (chosen)
+            rows = fetchSearchRows(this, m_ctx.DM.condb.fileName(),
+                                   countySearchSql(rbAmat->isChecked(), rbActive->isChecked(), state, choice));
+    });
+    if (!ran || !chosen)
         return;
-    }
-    const Query& rows = m_ctx.DM.dbQuery;
-    if (rows.recordCount() > 0 || m_gridBound) {
-        m_model->setRows(rows);
+    const qsizetype count = rows.rowCount();
+    // The grid shows rows from the first search that finds any; later searches replace them, even
+    // with none.
+    if (count > 0 || m_gridBound) {
+        m_model->setTable(std::move(rows));
         if (!m_gridBound)
             dbgrd1->setModel(m_model);
         m_gridBound = true;
         AutoSizeGridColumns(dbgrd1);
+        if (count > 0)
+            dbgrd1->setCurrentIndex(m_model->index(0, 0));
     }
-    lblNumRecords->setText(QString::number(rows.recordCount()));
+    lblNumRecords->setText(QString::number(count));
     grp1->show();
 }
 
@@ -187,23 +190,15 @@ void TCountySearch::btnExportClick() {
         CenteredMessageDialog(this, QStringLiteral("Nothing to export"), MsgKind::Information, MsgButton::Ok);
         return;
     }
-    const QString file = PromptSaveFileName(this, QString(), QString(), QString());
+    const QString file = PromptSaveFileName(this, QStringLiteral("Save As"), QString(), QString(), false);
     if (file.isEmpty())
         return;
-    try {
-        ExportGridToCSV(dbgrd1, file);
-    } catch (const std::exception& e) {
-        ShowErrorReport(e);
+    if (!reportErrors([&] { ExportGridToCSV(dbgrd1, file); }))
         return;
-    }
     CenteredMessageDialog(this, QStringLiteral("Export Complete"), MsgKind::Information, MsgButton::Ok);
 }
 
 void TCountySearch::dbgrd1TitleClick(int column) {
-    if (!m_gridBound)
-        return;
-    SortAscending = !SortAscending;
-    m_model->sort(column, SortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
-    if (m_model->rowCount() > 0)
-        dbgrd1->scrollToTop();
+    if (m_gridBound)
+        sortGridOnTitleClick(dbgrd1, column, SortAscending);
 }

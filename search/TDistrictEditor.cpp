@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 TDistrictEditor::TDistrictEditor(const TAppContext& context, QWidget* owner)
-    : QDialog(owner), m_ctx(context), m_openDocument(OpenDocument) {
+    : QDialog(owner), m_ctx(context) {
     setObjectName(QStringLiteral("DistrictEditor"));
     setWindowTitle(QStringLiteral("District Editor"));
     buildUi();
@@ -112,11 +112,7 @@ void TDistrictEditor::showDistrict(const QStringList& counties) {
 }
 
 void TDistrictEditor::cboStateSelect() {
-    try {
-        LoadStateLists();
-    } catch (const std::exception& e) {
-        ShowErrorReport(e);
-    }
+    reportErrors([this] { LoadStateLists(); });
 }
 
 void TDistrictEditor::LoadStateLists() {
@@ -135,13 +131,9 @@ void TDistrictEditor::LoadStateLists() {
 bool TDistrictEditor::writeDistrict() {
     if (DistrictFile.isEmpty())
         return true;   // no district chosen or created: nothing to write to
-    try {
-        writeDistrictFile(DistrictFile, listedCounties(), m_encoding);
-    } catch (const std::exception& e) {
-        // The list stays as it is, still marked changed, so it can be written again.
-        ShowErrorReport(e);
+    // On failure the list stays as it is, still marked changed, so it can be written again.
+    if (!reportErrors([this] { writeDistrictFile(DistrictFile, listedCounties(), m_encoding); }))
         return false;
-    }
     DistrictChanged = false;
     return true;
 }
@@ -161,10 +153,7 @@ void TDistrictEditor::cboDistrictSelect() {
     }
     const QString path = districtFilePath(StateFolder, name);
     DistrictList district;
-    try {
-        district = readDistrictFile(path);
-    } catch (const std::exception& e) {
-        ShowErrorReport(e);
+    if (!reportErrors([&] { district = readDistrictFile(path); })) {
         showCurrentChoice();
         return;
     }
@@ -210,23 +199,15 @@ void TDistrictEditor::bntNewClick() {
         CenteredMessageDialog(this, QStringLiteral("That name already in use, try again"), MsgKind::Error, MsgButton::Ok);
         return;
     }
-    try {
-        createEmptyDistrict(path);
-    } catch (const std::exception& e) {
-        ShowErrorReport(e);
+    if (!reportErrors([&] { createEmptyDistrict(path); }))
         return;
-    }
     // Changes to the district shown before are dropped, as a new district starts empty.
     lbDistrict->clear();
     DistrictFile = path;
-    m_encoding = DistrictEncoding::Utf8;
+    m_encoding = TextEncoding::Utf8;
     DistrictChanged = false;
     cboDistrict->clear();
-    try {
-        cboDistrict->addItems(districtNames(StateFolder));
-    } catch (const std::exception& e) {
-        ShowErrorReport(e);
-    }
+    reportErrors([this] { cboDistrict->addItems(districtNames(StateFolder)); });
     cboDistrict->setCurrentIndex(-1);
 }
 
@@ -241,11 +222,7 @@ void TDistrictEditor::btnUpdateClick() {
 void TDistrictEditor::btnDismissClick() { close(); }
 
 void TDistrictEditor::btnHelpClick() {
-    try {
-        m_openDocument(findShippedFile(QStringLiteral("DistrictHelp.htm")));
-    } catch (const std::exception& e) {
-        ShowErrorReport(e);
-    }
+    reportErrors([] { OpenDocument(findShippedFile(QStringLiteral("DistrictHelp.htm"))); });
 }
 
 void TDistrictEditor::done(int result) {

@@ -10,7 +10,6 @@
 #include "search/DistrictFiles.h"
 
 #include <QDialog>
-#include <functional>
 
 class QComboBox;
 class QListWidget;
@@ -25,8 +24,6 @@ public:
     QString districtFile() const { return DistrictFile; }
     QString stateFolder() const { return StateFolder; }
     bool districtChanged() const { return DistrictChanged; }
-    // How Help hands the document to the desktop; tests replace it.
-    void setDocumentOpener(std::function<void(const QString&)> opener) { m_openDocument = std::move(opener); }
 
     void cboStateSelect();
     void cboDistrictSelect();
@@ -54,8 +51,7 @@ private:
     QString StateFolder;
     QString DistrictFile;
     bool DistrictChanged = false;
-    DistrictEncoding m_encoding = DistrictEncoding::Utf8;
-    std::function<void(const QString&)> m_openDocument;
+    TextEncoding m_encoding = TextEncoding::Utf8;
 
     QComboBox* cboState = nullptr;
     QComboBox* cboDistrict = nullptr;

@@ -1,6 +1,9 @@
 #pragma once
-// Grid routines shared by the result windows: fitting columns to their content, writing the
-// grid to CSV, and opening a document or web address with the desktop.
+// Grid routines shared by the result windows (the result table window and the county search):
+// fitting columns to their content, the title-click sort rule, writing the grid to CSV, and
+// opening a document or web address with the desktop.
+
+#include "core/CsvFile.h"
 
 #include <QList>
 #include <QString>
@@ -9,13 +12,29 @@
 
 class QTableView;
 
-// Each column as wide as the widest of its title and its cells, plus 10 pixels. No model: nothing.
+// Each column as wide as the widest of its title (header font) and its cells (grid font), plus
+// 10 pixels. No model: nothing. For a ResultModel of any size the widths are those of measuring
+// every cell, found without measuring most of them: every cell's width is estimated from
+// per-character advances (on several threads; a character beyond Latin-1 counts as the font's
+// widest), and only texts whose estimate comes within 2 pixels + 5% of the widest
+// measured so far are measured (shaping and kerning move a width by less than that), widest
+// estimates first, each different text once, at most 512 different texts per column (beyond that
+// they are texts of equal character widths — zip codes, dates — which measure alike).
 void AutoSizeGridColumns(QTableView* grid);
-// Every visible column, every row in the grid's current order, each field in double quotes
-// (inner quotes doubled), comma separated, CR LF ends; replaces the file. Throws on write failure.
+
+// The title-click sort: flips `sortAscending` — one flag per window class, false at start and kept
+// for the whole run, so the direction alternates with every click whichever column or window —
+// then orders the rows by the clicked column in that direction (the model's sort; a ResultModel
+// re-orders its fetched rows in memory) and makes the first row current.
+void sortGridOnTitleClick(QTableView* grid, int column, bool& sortAscending);
+
+// Every visible column in on-screen order, every row in the grid's current order, in the CSV form
+// of core/CsvFile.h; replaces the file only once it is completely written (the old one stays on
+// failure). The current row is left alone. A ResultModel's rows are written on a worker thread
+// (runInBackground). Throws std::runtime_error naming the file and the reason when it cannot be
+// written.
 void ExportGridToCSV(QTableView* grid, const QString& fileName);
-// The CSV text of one line of fields.
-QString csvLine(const QStringList& fields);
+
 // Hands the address or file to the desktop; double quotes become %22. Failures are not reported.
 void OpenDocument(const QString& target);
 

@@ -130,10 +130,11 @@ QString PromptOpenFileName(QWidget* owner, const QString& caption, const QString
     return QFileDialog::getOpenFileName(owner, caption, dir, filter);
 }
 
-QString PromptSaveFileName(QWidget* owner, const QString& caption, const QString& dir, const QString& filter) {
+QString PromptSaveFileName(QWidget* owner, const QString& caption, const QString& dir, const QString& filter, bool askOverwrite) {
     if (handlers().saveFile)
         return handlers().saveFile(owner, caption, dir, filter);
-    return QFileDialog::getSaveFileName(owner, caption, dir, filter);
+    return QFileDialog::getSaveFileName(owner, caption, dir, filter, nullptr,
+                                        askOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,26 +1,29 @@
 #include "ui/ResultModel.h"
 
-#include <algorithm>
-
 ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void ResultModel::setRows(const Query& query) { setRows(query.fieldNames(), query.rows()); }
 
 void ResultModel::setRows(const QStringList& fields, const QVector<QVariantList>& rows) {
+    ResultTable table(fields);
+    for (const QVariantList& row : rows)
+        table.appendRow(row);
+    setTable(std::move(table));
+}
+
+void ResultModel::setTable(ResultTable table) {
     beginResetModel();
-    m_fields = fields;
-    m_rows = rows;
+    m_table = std::move(table);
     endResetModel();
 }
 
-int ResultModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
-int ResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_fields.size()); }
+int ResultModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_table.rowCount()); }
+int ResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_table.columnCount(); }
 
 QString ResultModel::displayText(int row, int column) const {
-    if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_fields.size())
+    if (row < 0 || row >= m_table.rowCount() || column < 0 || column >= m_table.columnCount())
         return {};
-    const QVariant& v = m_rows.at(row).at(column);
-    return v.isNull() ? QString() : v.toString();
+    return m_table.text(row, column);
 }
 
 QVariant ResultModel::data(const QModelIndex& index, int role) const {
@@ -33,25 +36,32 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return section >= 0 && section < m_fields.size() ? QVariant(m_fields.at(section)) : QVariant();
+        return section >= 0 && section < m_table.columnCount() ? QVariant(m_table.fieldNames().at(section)) : QVariant();
     return section + 1;
 }
 
 void ResultModel::sort(int column, Qt::SortOrder order) {
-    if (column < 0 || column >= m_fields.size())
+    if (column < 0 || column >= m_table.columnCount())
         return;
-    emit layoutAboutToBeChanged();
-    auto less = [column](const QVariantList& a, const QVariantList& b) {
-        const QVariant& x = a.at(column);
-        const QVariant& y = b.at(column);
-        // NULLs first, then by the value's own type (numbers as numbers, text as text).
-        if (x.isNull() || y.isNull())
-            return x.isNull() && !y.isNull();
-        return QVariant::compare(x, y) == QPartialOrdering::Less;
-    };
-    if (order == Qt::AscendingOrder)
-        std::stable_sort(m_rows.begin(), m_rows.end(), less);
-    else
-        std::stable_sort(m_rows.begin(), m_rows.end(), [&](const QVariantList& a, const QVariantList& b) { return less(b, a); });
-    emit layoutChanged();
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<quint32> storedAt;   // storage position of each persistent index's row
+    storedAt.reserve(size_t(before.size()));
+    for (const QModelIndex& i : before)
+        storedAt.push_back(m_table.order()[size_t(i.row())]);
+
+    m_table.sort(column, order == Qt::AscendingOrder);
+
+    if (!before.isEmpty()) {
+        std::vector<quint32> rowOf(m_table.storedLimit());
+        const std::vector<quint32>& order = m_table.order();
+        for (size_t r = 0; r < order.size(); ++r)
+            rowOf[order[r]] = quint32(r);
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (qsizetype k = 0; k < before.size(); ++k)
+            after << index(int(rowOf[storedAt[size_t(k)]]), before.at(k).column());
+        changePersistentIndexList(before, after);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

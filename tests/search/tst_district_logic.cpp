@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QTest>
 
-Q_DECLARE_METATYPE(DistrictEncoding)
+Q_DECLARE_METATYPE(TextEncoding)
 Q_DECLARE_METATYPE(DateKind)
 
 namespace {
@@ -51,13 +51,13 @@ private:
 void TestDistrictLogic::decodeAndWriteBack_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("counties");
-    QTest::addColumn<DistrictEncoding>("encoding");
+    QTest::addColumn<TextEncoding>("encoding");
     QTest::addColumn<QByteArray>("written");   // what writing the list back gives
 
     const QStringList two{QStringLiteral("Prince George's"), QStringLiteral("Doña Ana")};
     const QByteArray utf8 = QByteArray("Prince George's\r\nDo\xC3\xB1" "a Ana\r\n");
-    QTest::newRow("utf-8, no mark") << utf8 << two << DistrictEncoding::Utf8 << utf8;
-    QTest::newRow("utf-8 mark kept") << QByteArray("\xEF\xBB\xBF") + utf8 << two << DistrictEncoding::Utf8Bom
+    QTest::newRow("utf-8, no mark") << utf8 << two << TextEncoding::Utf8 << utf8;
+    QTest::newRow("utf-8 mark kept") << QByteArray("\xEF\xBB\xBF") + utf8 << two << TextEncoding::Utf8Bom
                                      << QByteArray("\xEF\xBB\xBF") + utf8;
     QByteArray le("\xFF\xFE"), be("\xFE\xFF");
     for (QChar c : QStringLiteral("Prince George's\r\nDoña Ana\r\n")) {
@@ -66,20 +66,20 @@ void TestDistrictLogic::decodeAndWriteBack_data() {
         be += char(c.unicode() >> 8);
         be += char(c.unicode() & 0xFF);
     }
-    QTest::newRow("utf-16le mark kept") << le << two << DistrictEncoding::Utf16LE << le;
-    QTest::newRow("utf-16be mark kept") << be << two << DistrictEncoding::Utf16BE << be;
+    QTest::newRow("utf-16le mark kept") << le << two << TextEncoding::Utf16LE << le;
+    QTest::newRow("utf-16be mark kept") << be << two << TextEncoding::Utf16BE << be;
     QTest::newRow("8-bit code page becomes utf-8") << QByteArray("Prince George's\r\nDo\xF1" "a Ana\r\n") << two
-                                                   << DistrictEncoding::Utf8 << utf8;
+                                                   << TextEncoding::Utf8 << utf8;
     QTest::newRow("LF ends and no end on the last line")
-        << QByteArray("Prince George's\nDo\xC3\xB1" "a Ana") << two << DistrictEncoding::Utf8 << utf8;
+        << QByteArray("Prince George's\nDo\xC3\xB1" "a Ana") << two << TextEncoding::Utf8 << utf8;
     QTest::newRow("a blank line inside is kept") << QByteArray("A\r\n\r\nB\r\n") << QStringList{"A", "", "B"}
-                                                 << DistrictEncoding::Utf8 << QByteArray("A\r\n\r\nB\r\n");
+                                                 << TextEncoding::Utf8 << QByteArray("A\r\n\r\nB\r\n");
 }
 
 void TestDistrictLogic::decodeAndWriteBack() {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, counties);
-    QFETCH(DistrictEncoding, encoding);
+    QFETCH(TextEncoding, encoding);
     QFETCH(QByteArray, written);
     const DistrictList d = decodeDistrict(bytes);
     QCOMPARE(d.counties, counties);
@@ -88,7 +88,7 @@ void TestDistrictLogic::decodeAndWriteBack() {
 }
 
 void TestDistrictLogic::emptyDistrictIsZeroBytes() {
-    for (auto e : {DistrictEncoding::Utf8, DistrictEncoding::Utf8Bom, DistrictEncoding::Utf16LE, DistrictEncoding::Utf16BE})
+    for (auto e : {TextEncoding::Utf8, TextEncoding::Utf8Bom, TextEncoding::Utf16LE, TextEncoding::Utf16BE})
         QCOMPARE(encodeDistrict({}, e), QByteArray());
     QVERIFY(decodeDistrict(QByteArray()).counties.isEmpty());
     QVERIFY(decodeDistrict(QByteArray("\xEF\xBB\xBF")).counties.isEmpty());
@@ -101,11 +101,11 @@ void TestDistrictLogic::fileRoundTripAndFailures() {
     QCOMPARE(QFileInfo(path).size(), 0);
     QVERIFY(errorOf([&] { createEmptyDistrict(path); }).contains(QDir::toNativeSeparators(path)));
 
-    writeDistrictFile(path, {QStringLiteral("Montgomery"), QStringLiteral("Queen Anne's")}, DistrictEncoding::Utf8Bom);
+    writeDistrictFile(path, {QStringLiteral("Montgomery"), QStringLiteral("Queen Anne's")}, TextEncoding::Utf8Bom);
     QCOMPARE(fileBytes(path), QByteArray("\xEF\xBB\xBFMontgomery\r\nQueen Anne's\r\n"));
     const DistrictList back = readDistrictFile(path);
     QCOMPARE(back.counties, (QStringList{QStringLiteral("Montgomery"), QStringLiteral("Queen Anne's")}));
-    QCOMPARE(back.encoding, DistrictEncoding::Utf8Bom);
+    QCOMPARE(back.encoding, TextEncoding::Utf8Bom);
     writeDistrictFile(path, {}, back.encoding);
     QCOMPARE(fileBytes(path), QByteArray());
 
@@ -115,11 +115,11 @@ void TestDistrictLogic::fileRoundTripAndFailures() {
     QVERIFY2(readGone.contains(QDir::toNativeSeparators(gone)) && readGone.contains(QStringLiteral("no longer exists")),
              qPrintable(readGone));
     const QString noFolder = dir.filePath(QStringLiteral("XX/North"));
-    const QString writeNoFolder = errorOf([&] { writeDistrictFile(noFolder, {QStringLiteral("A")}, DistrictEncoding::Utf8); });
+    const QString writeNoFolder = errorOf([&] { writeDistrictFile(noFolder, {QStringLiteral("A")}, TextEncoding::Utf8); });
     QVERIFY2(writeNoFolder.contains(QDir::toNativeSeparators(noFolder)) && writeNoFolder.contains(QStringLiteral(": ")),
              qPrintable(writeNoFolder));
     QDir(dir.path()).mkdir(QStringLiteral("Folder"));
-    QVERIFY(!errorOf([&] { writeDistrictFile(dir.filePath(QStringLiteral("Folder")), {}, DistrictEncoding::Utf8); }).isEmpty());
+    QVERIFY(!errorOf([&] { writeDistrictFile(dir.filePath(QStringLiteral("Folder")), {}, TextEncoding::Utf8); }).isEmpty());
 }
 
 void TestDistrictLogic::districtNames() {
@@ -189,7 +189,7 @@ void TestDistrictLogic::countySearch() {
     QFETCH(QStringList, counties);
     QFETCH(bool, district);
     QFETCH(QStringList, calls);
-    const BoundSql q = countySearchSql(amat, active, state, CountyChoice{counties, district});
+    const SearchSql q = countySearchSql(amat, active, state, CountyChoice{counties, district});
     QCOMPARE(q.params.size(), counties.size() + 1);
     QVERIFY(!q.sql.contains(QStringLiteral("George")));
     Query rows;
@@ -235,7 +235,7 @@ void TestDistrictLogic::dateSearch() {
     QFETCH(QDate, start);
     QFETCH(QDate, end);
     QFETCH(QStringList, calls);
-    const BoundSql q = dateSearchSql(amat, QStringLiteral("MD"), CountyChoice{counties, district}, kind, start, end);
+    const SearchSql q = dateSearchSql(amat, QStringLiteral("MD"), CountyChoice{counties, district}, kind, start, end);
     Query rows;
     rows.open(m_env->dm.condb, q.sql, q.params);
     QCOMPARE(sortedCalls(rows), calls);

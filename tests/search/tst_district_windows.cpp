@@ -5,6 +5,7 @@
 #include "search/TCountySearch.h"
 #include "search/TDistrictEditor.h"
 #include "tests/support/WidgetLookup.h"
+#include "ui/GridHelpers.h"
 #include "ui/MessageDialog.h"
 
 #include <QComboBox>
@@ -44,9 +45,7 @@ void setCurrent(QListWidget* list, const QString& text) {
 
 // The editor driven through its handlers, as its controls call them.
 struct Editor {
-    explicit Editor(CountyFixtureEnv& env) : w(env.context(), nullptr) {
-        w.setDocumentOpener([this](const QString& path) { opened << path; });
-    }
+    explicit Editor(CountyFixtureEnv& env) : w(env.context(), nullptr) {}
     void state(const QString& code) {
         pick(child<QComboBox>(w, "cboState"), code);
         w.cboStateSelect();
@@ -72,7 +71,6 @@ struct Editor {
         return out;
     }
     TDistrictEditor w;
-    QStringList opened;
 };
 
 } // namespace
@@ -284,7 +282,7 @@ void TestDistrictEditor::byteOrderMarkKeptThroughEditor() {
     QVERIFY(written.startsWith("\xFF\xFE"));
     const DistrictList back = decodeDistrict(written);
     QCOMPARE(back.counties, (QStringList{"Montgomery", "Queen Anne's"}));
-    QCOMPARE(back.encoding, DistrictEncoding::Utf16LE);
+    QCOMPARE(back.encoding, TextEncoding::Utf16LE);
 }
 
 void TestDistrictEditor::failuresKeepTheList() {
@@ -345,11 +343,13 @@ void TestDistrictEditor::missingStateFolderIsMade() {
 }
 
 void TestDistrictEditor::helpOpensShippedPage() {
+    ScopedDesktopOpener desktop;
     Editor e(*m_env);
     child<QPushButton>(e.w, "btnHelp")->click();
-    QCOMPARE(e.opened.size(), 1);
-    QVERIFY(e.opened.first().endsWith(QStringLiteral("DistrictHelp.htm")));
-    const QByteArray page = fileBytes(e.opened.first());
+    QCOMPARE(desktop.opened.size(), 1);
+    const QString file = desktop.opened.first().toLocalFile();
+    QVERIFY2(file.endsWith(QStringLiteral("/DistrictHelp.htm")), qPrintable(file));
+    const QByteArray page = fileBytes(file);
     QVERIFY(page.startsWith("<!DOCTYPE html>"));
     QVERIFY(page.contains("</html>"));
 }

@@ -1,0 +1,107 @@
+#include "search/TTableResults.h"
+
+#include "search/SearchRows.h"
+#include "ui/BackgroundWork.h"
+#include "ui/GridHelpers.h"
+#include "ui/MessageDialog.h"
+#include "ui/ResultModel.h"
+#include "ui/WindowLook.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+ResultTable fetchSearchRows(QWidget* owner, const QString& databaseFile, const SearchSql& search) {
+    ResultTable rows;
+    runInBackground(owner, QStringLiteral("Searching"),
+                    [&](std::atomic<qint64>& done) { rows = readSearchRows(databaseFile, search, &done); });
+    return rows;
+}
+
+TTableResults::TTableResults(const TAppContext& context, QWidget* owner) : QDialog(owner), DM(context.DM) {
+    setObjectName(QStringLiteral("TableResults"));
+    setModal(true);
+
+    lblRecords = new QLabel(this);
+    lblRecords->setObjectName(QStringLiteral("lblRecords"));
+    Label1 = new QLabel(QStringLiteral("Click on column header name to sort"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+    btnExport = new QPushButton(QStringLiteral("Export"), this);
+    btnExport->setObjectName(QStringLiteral("btnExport"));
+    btnDismiss = new QPushButton(QStringLiteral("Dismiss"), this);
+    btnDismiss->setObjectName(QStringLiteral("btnDismiss"));
+    for (QPushButton* b : {btnExport, btnDismiss})
+        b->setAutoDefault(false);
+    connect(btnExport, &QPushButton::clicked, this, &TTableResults::btnExportClick);
+    connect(btnDismiss, &QPushButton::clicked, this, &TTableResults::btnDismissClick);
+
+    m_model = new ResultModel(this);
+    dbgrd1 = new QTableView(this);
+    dbgrd1->setObjectName(QStringLiteral("dbgrd1"));
+    dbgrd1->setAccessibleName(QStringLiteral("Results"));
+    dbgrd1->setModel(m_model);
+    dbgrd1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dbgrd1->setSelectionMode(QAbstractItemView::SingleSelection);
+    dbgrd1->setWordWrap(false);
+    dbgrd1->verticalHeader()->hide();
+    dbgrd1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    dbgrd1->verticalHeader()->setDefaultSectionSize(dbgrd1->fontMetrics().height() + 6);
+    dbgrd1->horizontalHeader()->setSectionsClickable(true);
+    dbgrd1->horizontalHeader()->setHighlightSections(false);
+    connect(dbgrd1->horizontalHeader(), &QHeaderView::sectionClicked, this, &TTableResults::dbgrd1TitleClick);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(lblRecords);
+    top->addSpacing(24);
+    top->addWidget(Label1);
+    top->addStretch(1);
+    top->addWidget(btnExport);
+    top->addWidget(btnDismiss);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(6, 6, 6, 6);
+    column->addLayout(top);
+    column->addWidget(dbgrd1, 1);
+
+    paintCream(this);
+    setFixedSize(814, 461);
+}
+
+int TTableResults::ShowDialog(const QString& sql, const QVariantList& params) { return ShowDialog(SearchSql{sql, params, {}, {}}); }
+
+int TTableResults::ShowDialog(const SearchSql& search) {
+    ResultTable rows = fetchSearchRows(parentWidget() ? parentWidget() : this, DM.condb.fileName(), search);
+    if (rows.rowCount() <= 0) {
+        CenteredMessageDialog(parentWidget(), QStringLiteral("No records found"), MsgKind::Information, MsgButton::Ok);
+        return 0;
+    }
+    const qsizetype count = rows.rowCount();
+    m_model->setTable(std::move(rows));
+    AutoSizeGridColumns(dbgrd1);
+    dbgrd1->setCurrentIndex(m_model->index(0, 0));
+    lblRecords->setText(QStringLiteral("Total Records: %1").arg(count));
+    exec();
+    return 2;
+}
+
+void TTableResults::dbgrd1TitleClick(int column) { sortGridOnTitleClick(dbgrd1, column, SortAscending); }
+
+void TTableResults::btnExportClick() {
+    const QString file = PromptSaveFileName(this, QStringLiteral("Save As"), QString(), QString(), false);
+    if (file.isEmpty())
+        return;
+    if (QFileInfo::exists(file)
+        && CenteredMessageDialog(this, QStringLiteral("Filename exists, Overwrite?"), MsgKind::Warning, MsgButton::Yes | MsgButton::No)
+               == MsgButton::No)
+        return;
+    ExportGridToCSV(dbgrd1, file);
+    CenteredMessageDialog(this, QStringLiteral("Export Complete"), MsgKind::Information, MsgButton::Ok);
+}
+
+void TTableResults::btnDismissClick() { done(2); }
