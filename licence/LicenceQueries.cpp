@@ -117,3 +117,25 @@ QString licenseeName(const Query& r) {
 QString streetOrPoBox(const Query& r) {
     return streetOrPoBox(r.text(0, QStringLiteral("street_address")), r.text(0, QStringLiteral("po_box")));
 }
+
+PreparedAmateurLookup::PreparedAmateurLookup(Database& condb, Database& zipdb)
+    : m_licence(condb, kAmateurExact), m_zip(zipdb, kZipRow) {}
+
+bool PreparedAmateurLookup::find(const QString& call) {
+    m_licence.reset();
+    m_licence.bind(1, call);
+    return m_licence.step();
+}
+
+ZipGeography PreparedAmateurLookup::zip(const QString& key) {
+    ZipGeography g;
+    m_zip.bind(1, key);
+    if (m_zip.step()) {
+        g.found = true;
+        g.latitude = m_zip.value(0).toDouble();
+        g.longitude = m_zip.value(1).toDouble();
+        g.county = m_zip.text(2);
+    }
+    m_zip.reset();
+    return g;
+}

@@ -1,6 +1,7 @@
 #include "ui/GridHelpers.h"
 
 #include "core/Paths.h"
+#include "core/TextRoutines.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -30,11 +31,8 @@ void AutoSizeGridColumns(QTableView* grid) {
 QString csvLine(const QStringList& fields) {
     QStringList quoted;
     quoted.reserve(fields.size());
-    for (const QString& f : fields) {
-        QString v = f;
-        v.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        quoted << QLatin1Char('"') + v + QLatin1Char('"');
-    }
+    for (const QString& f : fields)
+        quoted << CsvQuoted(f);
     return quoted.join(QLatin1Char(','));
 }
 

@@ -28,7 +28,10 @@ QPoint centeredPosition(const QRect& ownerFrame, const QSize& boxSize);
 bool InputQuery(QWidget* owner, const QString& caption, const QString& prompt, QString& value);
 // File dialogs: an empty text when cancelled.
 QString PromptOpenFileName(QWidget* owner, const QString& caption, const QString& dir, const QString& filter);
-QString PromptSaveFileName(QWidget* owner, const QString& caption, const QString& dir, const QString& filter);
+// dir may name a file, which the save dialog then fills in; confirmOverwrite false asks no
+// question about a file that exists.
+QString PromptSaveFileName(QWidget* owner, const QString& caption, const QString& dir, const QString& filter,
+                           bool confirmOverwrite = true);
 
 struct DialogHandlers {
     std::function<MsgButton(QWidget*, const QString&, MsgKind, MsgButtons)> message;
