@@ -10,6 +10,7 @@
 
 #include "batch/BatchConversion.h"
 #include "batch/BatchRunner.h"
+#include "bench/FixedShuffle.h"
 #include "core/Database.h"
 #include "licence/LicenceQueries.h"
 
@@ -30,19 +31,6 @@ namespace {
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
-}
-
-// A fixed shuffle (splitmix64), so every run converts the same calls in the same order.
-void shuffle(QStringList& items) {
-    std::uint64_t state = 0x5eed;
-    for (qsizetype i = items.size() - 1; i > 0; --i) {
-        state += 0x9e3779b97f4a7c15ULL;
-        std::uint64_t z = state;
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-        z ^= z >> 31;
-        items.swapItemsAt(i, qsizetype(z % std::uint64_t(i + 1)));
-    }
 }
 
 // Every k-th call of a kind, k chosen so that about `want` come back.
@@ -87,7 +75,7 @@ int main(int argc, char* argv[]) {
     calls += sample(condb, QStringLiteral("service='GMRS'"), gmrs);
     for (int i = 0; calls.size() < count; ++i)
         calls << QStringLiteral("KZ%1Q").arg(i);   // no such call signs
-    shuffle(calls);
+    fixedShuffle(calls);
 
     QTemporaryDir dir;
     BatchJob job;

@@ -162,13 +162,8 @@ void TfrmSetup::edtGridSquareKeyUp(int key) {
 
 void TfrmSetup::edtLatitudeKeyUp(int key) {
     if (key == Qt::Key_F2) {
-        const std::optional<double> lat = coordinateOf(edtLatitude);
-        if (!lat)
-            return;
-        const std::optional<double> lon = coordinateOf(edtLongitude);
-        if (!lon)
-            return;
-        edtGridSquare->setText(m_ham.LatLongToLocator(*lat, *lon));
+        if (const auto place = coordinates())
+            edtGridSquare->setText(m_ham.LatLongToLocator(place->Latitude, place->Longitude));
     } else if (key == Qt::Key_F3) {
         GetLocation();
     }
@@ -202,17 +197,28 @@ std::optional<double> TfrmSetup::coordinateOf(QLineEdit* box) {
     return value;
 }
 
-void TfrmSetup::btnOKClick() {
-    // Both boxes are checked before anything is stored.
+std::optional<LatLon> TfrmSetup::coordinates() {
     const std::optional<double> lat = coordinateOf(edtLatitude);
     if (!lat)
-        return;
+        return std::nullopt;
     const std::optional<double> lon = coordinateOf(edtLongitude);
     if (!lon)
+        return std::nullopt;
+    LatLon place;
+    place.Latitude = *lat;
+    place.Longitude = *lon;
+    place.Valid = true;
+    return place;
+}
+
+void TfrmSetup::btnOKClick() {
+    // Both boxes are checked before anything is stored.
+    const auto place = coordinates();
+    if (!place)
         return;
     StationValues values;
-    values.latitude = *lat;
-    values.longitude = *lon;
+    values.latitude = place->Latitude;
+    values.longitude = place->Longitude;
     values.gridSquare = edtGridSquare->text();
     values.isUtc = chkUTC->isChecked();
     values.disType = rbSM->isChecked() ? TDisType::SM : rbKM->isChecked() ? TDisType::KM : TDisType::NM;

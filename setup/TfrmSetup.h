@@ -36,6 +36,8 @@ private:
     void FormCreate();
     // Reads a coordinate box; says what is wrong (naming the box) and gives nothing when it is not one.
     std::optional<double> coordinateOf(QLineEdit* box);
+    // Both boxes, latitude first; nothing when either is not a coordinate (that one was named).
+    std::optional<LatLon> coordinates();
 
     TAppContext m_ctx;
     THamUtil m_ham;

@@ -42,6 +42,32 @@ QByteArray readFile(const QString& name) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// What the main window hands the batch window: here a data module on the fixture files (its
+// connections open only when asked: the window must then find the files through the paths) and a
+// documents folder of its own.
+struct WindowContext {
+    WindowContext(const QString& data, bool openConnections)
+        : settings(data + QStringLiteral("Quillmarsh.cfg")) {
+        if (openConnections) {
+            dm.condb.open(data + QStringLiteral("FCCdata.db"));
+            dm.Zipdb.open(data + QStringLiteral("postal.db"));
+        } else {
+            app.FCCDatabaseFile = data + QStringLiteral("FCCdata.db");
+            app.PostalDatabaseFile = data + QStringLiteral("postal.db");
+        }
+        app.DocumentsPath = docs.path();
+    }
+    TAppContext context() { return TAppContext{dm, settings, props, app, services}; }
+    QString doc(const char* name) const { return docs.filePath(QLatin1String(name)); }
+
+    TDM dm;
+    TSettings settings;
+    TGlobalProps props;
+    TAppValues app;
+    ServiceConfig services;
+    QTemporaryDir docs;
+};
+
 } // namespace
 
 class TestBatch : public QObject {
@@ -295,19 +321,11 @@ void TestBatch::runnerWorksOffTheWindowThread() {
 }
 
 void TestBatch::windowEndToEnd() {
-    TDM dm;
-    dm.condb.open(m_data + QStringLiteral("FCCdata.db"));
-    dm.Zipdb.open(m_data + QStringLiteral("postal.db"));
-    TSettings settings(m_data + QStringLiteral("Quillmarsh.cfg"));
-    TGlobalProps props;
-    TAppValues app;
-    QTemporaryDir docs;
-    app.DocumentsPath = docs.path();
-    ServiceConfig services;
-    const QString in = docs.filePath(QStringLiteral("calls.txt"));
+    WindowContext ctx(m_data, true);
+    const QString in = ctx.doc("calls.txt");
     writeFile(in, "w1aw; k7abc\r\nn0gone\r\n");
 
-    TProcessBatch w(nullptr, TAppContext{dm, settings, props, app, services});
+    TProcessBatch w(nullptr, ctx.context());
     QCOMPARE(w.windowTitle(), QStringLiteral("Batch File Processing"));
     QVERIFY(child<QRadioButton>(w, "rbCRLF")->isChecked());
     QCOMPARE(w.Delimiter, QChar(u'\n'));
@@ -323,10 +341,10 @@ void TestBatch::windowEndToEnd() {
     setDialogHandlers(h);
     answers.fileAnswers << in;
     child<QPushButton>(w, "btnInFIle")->click();
-    QCOMPARE(dirs, QStringList{docs.path()});
+    QCOMPARE(dirs, QStringList{ctx.docs.path()});
     QVERIFY(filters.first().startsWith(QStringLiteral("Text files (*.txt)")));
     QCOMPARE(child<QLineEdit>(w, "edtInFIle")->text(), in);
-    const QString out = docs.filePath(QStringLiteral("calls.csv"));
+    const QString out = ctx.docs.filePath(QStringLiteral("calls.csv"));
     QCOMPARE(child<QLineEdit>(w, "edtOutFile")->text(), out);
 
     child<QRadioButton>(w, "rbSemiColon")->click();
@@ -344,17 +362,10 @@ void TestBatch::windowEndToEnd() {
 }
 
 void TestBatch::windowRefusesInputAsOutput() {
-    TDM dm;
-    TSettings settings(m_data + QStringLiteral("Quillmarsh.cfg"));
-    TGlobalProps props;
-    TAppValues app;
-    app.FCCDatabaseFile = m_data + QStringLiteral("FCCdata.db");
-    app.PostalDatabaseFile = m_data + QStringLiteral("postal.db");
-    ServiceConfig services;
-    QTemporaryDir docs;
-    const QString in = docs.filePath(QStringLiteral("calls.csv"));
+    WindowContext ctx(m_data, false);
+    const QString in = ctx.doc("calls.csv");
     writeFile(in, "W1AW\r\n");
-    TProcessBatch w(nullptr, TAppContext{dm, settings, props, app, services});
+    TProcessBatch w(nullptr, ctx.context());
     ScopedDialogAnswers answers;
 
     // OK before any input: told, nothing started, the window stays.
@@ -365,11 +376,11 @@ void TestBatch::windowRefusesInputAsOutput() {
 
     answers.fileAnswers << in << in;
     child<QPushButton>(w, "btnInFIle")->click();
-    QCOMPARE(w.OutFileName, docs.filePath(QStringLiteral("calls-out.csv")));
+    QCOMPARE(w.OutFileName, ctx.docs.filePath(QStringLiteral("calls-out.csv")));
     child<QPushButton>(w, "btnOutFile")->click();   // the input chosen as output: refused
     QCOMPARE(answers.messages.size(), 2);
     QVERIFY(answers.messages.last().text.contains(in));
-    QCOMPARE(w.OutFileName, docs.filePath(QStringLiteral("calls-out.csv")));
+    QCOMPARE(w.OutFileName, ctx.docs.filePath(QStringLiteral("calls-out.csv")));
     QCOMPARE(child<QLineEdit>(w, "edtOutFile")->text(), w.OutFileName);
 
     child<QPushButton>(w, "btnOK")->click();
@@ -379,20 +390,13 @@ void TestBatch::windowRefusesInputAsOutput() {
 }
 
 void TestBatch::windowCancelDuringRunWritesNothing() {
-    TDM dm;
-    dm.condb.open(m_data + QStringLiteral("FCCdata.db"));
-    dm.Zipdb.open(m_data + QStringLiteral("postal.db"));
-    TSettings settings(m_data + QStringLiteral("Quillmarsh.cfg"));
-    TGlobalProps props;
-    TAppValues app;
-    ServiceConfig services;
-    QTemporaryDir docs;
-    const QString in = docs.filePath(QStringLiteral("calls.txt"));
+    WindowContext ctx(m_data, true);
+    const QString in = ctx.doc("calls.txt");
     writeFile(in, QByteArray("K7ABC\r\nW1AW\r\n").repeated(100000));
-    const QString out = docs.filePath(QStringLiteral("calls.csv"));
+    const QString out = ctx.doc("calls.csv");
     writeFile(out, "old contents");
 
-    TProcessBatch w(nullptr, TAppContext{dm, settings, props, app, services});
+    TProcessBatch w(nullptr, ctx.context());
     ScopedDialogAnswers answers;
     answers.fileAnswers << in;
     child<QPushButton>(w, "btnInFIle")->click();
@@ -406,7 +410,7 @@ void TestBatch::windowCancelDuringRunWritesNothing() {
     QCOMPARE(w.result(), int(QDialog::Rejected));
     QVERIFY(answers.messages.isEmpty());
     QCOMPARE(readFile(out), QByteArray("old contents"));
-    QCOMPARE(QDir(docs.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"calls.csv", "calls.txt"}));
+    QCOMPARE(QDir(ctx.docs.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"calls.csv", "calls.txt"}));
 }
 
 int main(int argc, char** argv) {
