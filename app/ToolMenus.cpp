@@ -1,4 +1,22 @@
 // File > Batch Process and Options > Setup: each opens its window with the context.
 #include "app/Main.h"
 
-void TForm1::wireToolMenus() {}
+#include "batch/TProcessBatch.h"
+#include "setup/TfrmSetup.h"
+
+#include <QAction>
+
+void TForm1::wireToolMenus() {
+    connect(menuAction("mnuBatchProcess"), &QAction::triggered, this, [this] {
+        TProcessBatch batch(this, context());
+        batch.exec();
+    });
+    connect(menuAction("mnuSetup"), &QAction::triggered, this, [this] {
+        {
+            TfrmSetup setup(this, context());
+            setup.exec();
+        }
+        // OK or Cancel: the panel follows whatever the settings now hold.
+        DoLocalSolar();
+    });
+}

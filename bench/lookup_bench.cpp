@@ -5,6 +5,7 @@
 // milliseconds) of K% (a third of all calls), W1A% (a few hundred) and --prefix when given.
 // Prints figures only; not part of ctest.
 
+#include "bench/FixedShuffle.h"
 #include "core/Database.h"
 #include "core/Query.h"
 #include "licence/LicenceQueries.h"
@@ -28,20 +29,6 @@ double percentile(std::vector<double> v, double p)
     std::sort(v.begin(), v.end());
     const std::size_t k = std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5));
     return v[k];
-}
-
-// A fixed shuffle (splitmix64), so every run looks up the same calls in the same order.
-void shuffle(QStringList& items)
-{
-    std::uint64_t state = 0x5eed;
-    for (qsizetype i = items.size() - 1; i > 0; --i) {
-        state += 0x9e3779b97f4a7c15ULL;
-        std::uint64_t z = state;
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-        z ^= z >> 31;
-        items.swapItemsAt(i, qsizetype(z % std::uint64_t(i + 1)));
-    }
 }
 
 } // namespace
@@ -76,7 +63,7 @@ int main(int argc, char* argv[])
         err << "no calls in " << args[2] << "\n";
         return 1;
     }
-    shuffle(calls);
+    fixedShuffle(calls);
 
     try {
         Database db;

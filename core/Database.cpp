@@ -22,13 +22,12 @@ QString withFileWhenDamaged(sqlite3* db, const QString& file, const QString& mes
 
 Database::~Database() { close(); }
 
-void Database::openWith(int threadingFlag, bool readOnly) {
+void Database::openWith(int flags) {
     if (m_fileName.isEmpty())
         throw DatabaseError(QStringLiteral("No database file name was set"));
     sqlite3* db = nullptr;
     const QByteArray name = m_fileName.toUtf8();
-    const int mode = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-    const int rc = sqlite3_open_v2(name.constData(), &db, mode | threadingFlag, nullptr);
+    const int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
         sqlite3_close(db);
@@ -44,7 +43,7 @@ void Database::openWith(int threadingFlag, bool readOnly) {
 
 void Database::open() {
     if (!m_db)
-        openWith(SQLITE_OPEN_FULLMUTEX);
+        openWith(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX);
 }
 
 void Database::open(const QString& fileName) {
@@ -56,13 +55,13 @@ void Database::open(const QString& fileName) {
 void Database::openSingleThread(const QString& fileName) {
     close();
     m_fileName = fileName;
-    openWith(SQLITE_OPEN_NOMUTEX);
+    openWith(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
 }
 
 void Database::openReadOnly(const QString& fileName) {
     close();
     m_fileName = fileName;
-    openWith(SQLITE_OPEN_NOMUTEX, true);
+    openWith(SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
 }
 
 void Database::close() {

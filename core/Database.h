@@ -42,7 +42,8 @@ public:
     // Opens a connection that only one thread ever uses (an import worker's own): SQLite then
     // skips the lock it otherwise takes on every call.
     void openSingleThread(const QString& fileName);
-    // A single-thread connection that only reads (a search worker's own): never creates the file.
+    // Opens an existing file for reading only, for one thread (a worker that only reads): a
+    // missing file is an error instead of a new empty database.
     void openReadOnly(const QString& fileName);
     void close();
     bool isOpen() const { return m_db != nullptr; }
@@ -64,7 +65,7 @@ public:
     [[noreturn]] void throwError(const QString& context) const;
 
 private:
-    void openWith(int threadingFlag, bool readOnly = false);
+    void openWith(int flags);
 
     sqlite3* m_db = nullptr;
     QString m_fileName;

@@ -47,3 +47,22 @@ QString FloatText(double value) {
     loc.setNumberOptions(QLocale::OmitGroupSeparator);
     return loc.toString(value, 'g', 15);
 }
+
+QString AsciiUpperCase(const QString& text) {
+    QString out = text;
+    for (QChar& c : out)
+        c = asciiUpper(c);
+    return out;
+}
+
+QString CsvQuoted(const QString& value) {
+    QString out;
+    out.reserve(value.size() + 2);
+    out += QLatin1Char('"');
+    if (value.contains(QLatin1Char('"')))
+        out += QString(value).replace(QLatin1Char('"'), QLatin1String("\"\""));
+    else
+        out += value;
+    out += QLatin1Char('"');
+    return out;
+}

@@ -10,3 +10,7 @@ QString ProperCase(const QString& text);
 QString LicenseClassName(const QString& code);
 // A number in the shortest general form with at most 15 significant digits, locale separator.
 QString FloatText(double value);
+// Upper case of the ASCII letters a to z only; every other character stays as it is.
+QString AsciiUpperCase(const QString& text);
+// One CSV field: the value between double quotes, a double quote inside it doubled.
+QString CsvQuoted(const QString& value);

@@ -1,5 +1,7 @@
 #include "licence/LicenceQueries.h"
 
+#include "core/TextRoutines.h"
+
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -53,16 +55,6 @@ QString serviceCode(LicenceService service) {
 
 bool isAsciiUpper(QChar c) { return c >= u'A' && c <= u'Z'; }
 bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-
-// like compares ASCII letters without regard to case; stored calls are upper case, so the
-// upper-cased pattern matches the same rows and its prefix names a range of the index.
-QString asciiUpper(const QString& text) {
-    QString out = text;
-    for (QChar& c : out)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - 32);
-    return out;
-}
 
 // The part of the index that holds every possible match: the letters and digits before the first
 // wildcard (or any other character) are a prefix. The end of the range is the prefix with its last
@@ -206,7 +198,9 @@ QStringList matchingCallSigns(Database& condb, LicenceService service, const QSt
 }
 
 QStringList matchingCallSigns(Database& condb, LicenceService service, const QString& pattern, qsizetype probeLimit) {
-    const QString upper = asciiUpper(pattern);
+    // like compares ASCII letters without regard to case; stored calls are upper case, so the
+    // upper-cased pattern matches the same rows and its prefix names a range of the index.
+    const QString upper = AsciiUpperCase(pattern);
     const IndexRange range = prefixRange(upper);
     if (range.bounded) {
         const qint64 candidates =
@@ -273,4 +267,26 @@ QString licenseeName(const Query& r) {
 
 QString streetOrPoBox(const Query& r) {
     return streetOrPoBox(r.text(0, QStringLiteral("street_address")), r.text(0, QStringLiteral("po_box")));
+}
+
+PreparedAmateurLookup::PreparedAmateurLookup(Database& condb, Database& zipdb)
+    : m_licence(condb, kAmateurExact), m_zip(zipdb, kZipRow) {}
+
+bool PreparedAmateurLookup::find(const QString& call) {
+    m_licence.reset();
+    m_licence.bind(1, call);
+    return m_licence.step();
+}
+
+ZipGeography PreparedAmateurLookup::zip(const QString& key) {
+    ZipGeography g;
+    m_zip.bind(1, key);
+    if (m_zip.step()) {
+        g.found = true;
+        g.latitude = m_zip.value(0).toDouble();
+        g.longitude = m_zip.value(1).toDouble();
+        g.county = m_zip.text(2);
+    }
+    m_zip.reset();
+    return g;
 }

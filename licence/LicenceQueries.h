@@ -71,3 +71,22 @@ QString streetOrPoBox(const QString& street, const QString& poBox);
 // The same rules applied to the fields of the first row of a licence record.
 QString licenseeName(const Query& record);
 QString streetOrPoBox(const Query& record);
+
+// The exact amateur look-up (the current licence of an active amateur call, without the
+// previous-call fall-back) and the zip row, each prepared once, for a caller that looks up many
+// calls in a row (the batch conversion). Same statements as lookupUsCall's first step and
+// zipGeography. The connections must outlive it; one thread uses it at a time.
+class PreparedAmateurLookup {
+public:
+    PreparedAmateurLookup(Database& condb, Database& zipdb);
+
+    // Steps onto the licence of the call; false when the call has no active amateur licence.
+    // The row stays readable through licence() until the next find.
+    bool find(const QString& call);
+    const Statement& licence() const { return m_licence; }
+    ZipGeography zip(const QString& key);
+
+private:
+    Statement m_licence;
+    Statement m_zip;
+};

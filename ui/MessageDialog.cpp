@@ -130,11 +130,12 @@ QString PromptOpenFileName(QWidget* owner, const QString& caption, const QString
     return QFileDialog::getOpenFileName(owner, caption, dir, filter);
 }
 
-QString PromptSaveFileName(QWidget* owner, const QString& caption, const QString& dir, const QString& filter, bool askOverwrite) {
+QString PromptSaveFileName(QWidget* owner, const QString& caption, const QString& dir, const QString& filter,
+                           bool confirmOverwrite) {
     if (handlers().saveFile)
         return handlers().saveFile(owner, caption, dir, filter);
-    return QFileDialog::getSaveFileName(owner, caption, dir, filter, nullptr,
-                                        askOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
+    const QFileDialog::Options options = confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
+    return QFileDialog::getSaveFileName(owner, caption, dir, filter, nullptr, options);
 }
 
 // ---------------------------------------------------------------------------

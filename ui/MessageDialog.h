@@ -48,10 +48,10 @@ private:
 bool InputQuery(QWidget* owner, const QString& caption, const QString& prompt, QString& value);
 // File dialogs: an empty text when cancelled.
 QString PromptOpenFileName(QWidget* owner, const QString& caption, const QString& dir, const QString& filter);
-// The real save dialog asks before replacing a file unless `askOverwrite` is false (for windows
-// that ask in their own words).
+// dir may name a file, which the save dialog then fills in; confirmOverwrite false asks no
+// question about a file that exists.
 QString PromptSaveFileName(QWidget* owner, const QString& caption, const QString& dir, const QString& filter,
-                           bool askOverwrite = true);
+                           bool confirmOverwrite = true);
 
 struct DialogHandlers {
     std::function<MsgButton(QWidget*, const QString&, MsgKind, MsgButtons)> message;
