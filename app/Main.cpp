@@ -4,7 +4,7 @@
 #include "core/Paths.h"
 #include "core/SchemaCheck.h"
 #include "data/TableIndexes.h"
-#include "data/TfrmDataProcess.h"
+#include "ui/ErrorApplication.h"
 #include "ui/MessageDialog.h"
 #include "ui/StyleManager.h"
 
@@ -16,15 +16,19 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -42,6 +46,33 @@ QString GetSpecialFolder(int csidl) {
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     return path.left(260);
+}
+
+// Where a window of that size goes when a stored position asks for `wanted`: onto the screen
+// whose available area it overlaps most (the primary one when it overlaps none), wholly inside
+// it when it fits and at its top-left corner when it does not. Positions from a settings file
+// may be anything (2147483647), so the sums are 64-bit.
+QPoint onScreen(QPoint wanted, QSize size) {
+    const qint64 x = wanted.x(), y = wanted.y(), w = std::max(size.width(), 1), h = std::max(size.height(), 1);
+    QRect area;
+    qint64 best = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect a = screen->availableGeometry();
+        const qint64 ow = std::min<qint64>(x + w, qint64(a.x()) + a.width()) - std::max<qint64>(x, a.x());
+        const qint64 oh = std::min<qint64>(y + h, qint64(a.y()) + a.height()) - std::max<qint64>(y, a.y());
+        if (ow > 0 && oh > 0 && ow * oh > best) {
+            best = ow * oh;
+            area = a;
+        }
+    }
+    if (area.isEmpty() && QGuiApplication::primaryScreen())
+        area = QGuiApplication::primaryScreen()->availableGeometry();
+    if (area.isEmpty())
+        return wanted;
+    auto fit = [](qint64 v, qint64 length, qint64 start, qint64 extent) {
+        return int(std::clamp(v, start, std::max(start, start + extent - length)));
+    };
+    return {fit(x, w, area.x(), area.width()), fit(y, h, area.y(), area.height())};
 }
 
 } // namespace
@@ -88,30 +119,14 @@ void TForm1::FormCreate() {
     tmr1 = new QTimer(this);
     tmr1->setObjectName(QStringLiteral("tmr1"));
     tmr1->setInterval(1000);
-    connect(tmr1, &QTimer::timeout, this, &TForm1::tmr1Timer);
+    connect(tmr1, &QTimer::timeout, this, reporting(this, &TForm1::tmr1Timer));
     tmr1->start();
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(750);
     Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, reporting(this, &TForm1::Timer1Timer));
 
-    m_importStep = [this](const ImportJob& job) {
-        // A source that is not there (no download yet, an offline first start) is told once at
-        // the end instead of failing one window after another.
-        if (!QFileInfo::exists(job.sourceFile)) {
-            m_importMissing << QDir::toNativeSeparators(job.sourceFile);
-            return;
-        }
-        TfrmDataProcess window(this, job);
-        window.setReportSkipped(false);
-        window.exec();
-        const ImportResult& r = window.importResult();
-        if (r.ok && r.skipped > 0)
-            m_importSkipped << r.skippedText();
-        if (!r.ok)
-            m_importFailed << QDir::toNativeSeparators(job.sourceFile);
-    };
     edtSearch->setFocus();
 }
 
@@ -130,11 +145,11 @@ void TForm1::buildMenu() {
     };
 
     QMenu* file = sub(mm1, "mnuFile", QStringLiteral("&File"));
-    connect(item(file, "mnuUpdateData", QStringLiteral("Update Data")), &QAction::triggered, this, &TForm1::mnuUpdateDataClick);
+    connect(item(file, "mnuUpdateData", QStringLiteral("Update Data")), &QAction::triggered, this, reporting(this, &TForm1::mnuUpdateDataClick));
     item(file, "mnuEditZipCode", QStringLiteral("Edit Zipcode Table"));
     item(file, "mnuBatchProcess", QStringLiteral("Batch Process"));
     file->addSeparator();
-    connect(item(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this, &TForm1::mnuExitClick);
+    connect(item(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this, reporting(this, &TForm1::mnuExitClick));
     mm1->addMenu(file);
 
     QMenu* options = sub(mm1, "mnuOptions", QStringLiteral("&Options"));
@@ -149,7 +164,7 @@ void TForm1::buildMenu() {
         a->setObjectName(QStringLiteral("Theme_") + QString(name).remove(QLatin1Char(' ')));
         m_themeGroup->addAction(a);
     }
-    connect(m_themeGroup, &QActionGroup::triggered, this, &TForm1::StyleOnClick);
+    connect(m_themeGroup, &QActionGroup::triggered, this, reporting(this, &TForm1::StyleOnClick));
     options->addSeparator();
     item(options, "DistrictEditor1", QStringLiteral("District Editor"));
     options->addSeparator();
@@ -256,7 +271,7 @@ void TForm1::FormShow() {
     const int top = Settings->GetSetting(QStringLiteral("Form1_Top"), kUnset);
     const int left = Settings->GetSetting(QStringLiteral("Form1_Left"), kUnset);
     if (top != kUnset || left != kUnset)
-        move(left == kUnset ? x() : left, top == kUnset ? y() : top);
+        move(onScreen(QPoint(left == kUnset ? x() : left, top == kUnset ? y() : top), frameGeometry().size()));
 }
 
 void TForm1::FormActivate() {
@@ -282,7 +297,16 @@ void TForm1::FormActivate() {
     if (!QDir(App.DistrictsPath).exists())
         CreateDistrictFolders();
 
+    // The rest follows once the missing archives are fetched and unpacked (filesChecked).
     CheckFiles();
+}
+
+void TForm1::filesChecked(const UpdateOutcome& outcome) {
+    m_fetchFailures = outcome.archiveFailures;
+    // Only an error the sequence did not expect stops it at start-up; the shipped zip table and
+    // what is already there still go in.
+    if (outcome.result == UpdateOutcome::Result::Stopped)
+        ShowErrorReport(outcome.stopReason);
     CheckDatabases();
 
     // On a first start the zip table was empty when the state list was read; read it again so
@@ -297,22 +321,46 @@ void TForm1::FormActivate() {
 void TForm1::CheckDatabases() {
     SchemaCheckPaths paths;
     paths.appDataPath = App.AppDataPath;
-    m_importMissing.clear();
-    m_importSkipped.clear();
-    m_importFailed.clear();
-    runCheckDatabases(DM.condb, DM.Zipdb, paths, m_importStep);
-    // Indexes a first load left for its second load to build are built now if that never came.
-    settlePendingIndexes(DM.condb);
-    upgradeCallSignIndex(DM.condb);
+    m_importReport.clear();
+    const QList<ArchiveFailure> fetchFailures = std::exchange(m_fetchFailures, {});
+    try {
+        runCheckDatabases(DM.condb, DM.Zipdb, paths, [this](const ImportJob& job) {
+            // A source that is not there (no download yet, an offline first start) is told once
+            // at the end instead of failing one window after another.
+            if (m_importStep)
+                runImport(job, ImportSetting::StartUp);
+            else
+                m_importReport.runOrNoteMissing(job, [this](const ImportJob& j) { return runImport(j, ImportSetting::StartUp); });
+        });
+        // Indexes a first load left for its second load to build are built now if that never came.
+        settlePendingIndexes(DM.condb);
+        upgradeCallSignIndex(DM.condb);
+    } catch (...) {
+        showDataStatus();
+        throw;
+    }
+    showDataStatus();
 
+    // Files of an archive that could not be fetched are told with it, not again as missing.
+    QStringList missing;
+    for (const QString& file : std::as_const(m_importReport.missing)) {
+        bool told = false;
+        for (const ArchiveFailure& f : fetchFailures)
+            told = told || QDir::fromNativeSeparators(file).startsWith(f.source.folder + QLatin1Char('/'));
+        if (!told)
+            missing << file;
+    }
     QStringList report;
-    if (!m_importMissing.isEmpty())
+    const QString fetchReport = fetchFailureReport(fetchFailures, DM.condb, DM.Zipdb);
+    if (!fetchReport.isEmpty())
+        report << fetchReport;
+    if (!missing.isEmpty())
         report << QStringLiteral("These files were not found, so their tables stay empty until the data is updated:\n") +
-                      m_importMissing.join(QLatin1Char('\n'));
-    if (!m_importSkipped.isEmpty())
-        report << m_importSkipped.join(QStringLiteral("\n\n"));
+                      missing.join(QLatin1Char('\n'));
+    report << m_importReport.skippedTexts();
     if (!report.isEmpty())
-        CenteredMessageDialog(this, report.join(QStringLiteral("\n\n")), MsgKind::Information, MsgButton::Ok);
+        CenteredMessageDialog(this, report.join(QStringLiteral("\n\n")), fetchReport.isEmpty() ? MsgKind::Information : MsgKind::Warning,
+                              MsgButton::Ok);
 }
 
 void TForm1::FormClose() {
@@ -328,14 +376,14 @@ void TForm1::mnuExitClick() { close(); }
 
 bool TForm1::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate && !FormActivated)
-        QTimer::singleShot(0, this, &TForm1::FormActivate);
+        QTimer::singleShot(0, this, reporting(this, &TForm1::FormActivate));
     return QMainWindow::event(e);
 }
 
 void TForm1::showEvent(QShowEvent* e) {
     if (!e->spontaneous() && !m_shown) {
         m_shown = true;
-        FormShow();
+        reportErrors([this] { FormShow(); });
     }
     QMainWindow::showEvent(e);
 }
@@ -345,20 +393,15 @@ void TForm1::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
-    try {
-        FormClose();
-    } catch (...) {
-        // The window closes even when the settings cannot be saved; the error is still reported.
-        e->accept();
-        throw;
-    }
+    // The window closes even when the settings cannot be saved; the error is still reported.
+    reportErrors([this] { FormClose(); });
     e->accept();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
     if (watched == lblupdate && e->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
-        lblupdateClick();
+        reportErrors([this] { lblupdateClick(); });
         return true;
     }
     // The search runs when Enter is released, but only for a press the search box itself took:
@@ -370,7 +413,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             m_enterPressedInSearch = true;
         else if (enter && e->type() == QEvent::KeyRelease && !k->isAutoRepeat() && m_enterPressedInSearch) {
             m_enterPressedInSearch = false;
-            FetchCallsign(edtSearch->text(), true);
+            reportErrors([this] { FetchCallsign(edtSearch->text(), true); });
         }
     }
     return QMainWindow::eventFilter(watched, e);

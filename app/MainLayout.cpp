@@ -3,6 +3,7 @@
 #include "app/Main.h"
 
 #include "core/TimeText.h"
+#include "ui/ErrorApplication.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -205,8 +206,8 @@ void TForm1::buildUi() {
     bar->addWidget(txtMessage, 1);
     setStatusBar(bar);
 
-    connect(btnSearch, &QPushButton::clicked, this, &TForm1::btnSearchClick);
-    connect(cbbResults, &QComboBox::currentTextChanged, this, &TForm1::cbbResultsChange);
+    connect(btnSearch, &QPushButton::clicked, this, reporting(this, &TForm1::btnSearchClick));
+    connect(cbbResults, &QComboBox::currentTextChanged, this, reporting(this, &TForm1::cbbResultsChange));
     edtSearch->installEventFilter(this);
     lblupdate->installEventFilter(this);
     setTabOrder(edtSearch, btnSearch);

@@ -10,5 +10,8 @@ function(qm_add_qt_test name)
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QM_SOURCE_DIR=${CMAKE_SOURCE_DIR};QM_DIST_DIR=${CMAKE_SOURCE_DIR}/dist"
         TIMEOUT 600)
+    if(QM_SANITIZE OR QM_FUZZ)
+        set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT ${QM_SANITIZER_ENVIRONMENT})
+    endif()
     add_dependencies(${name} qm_dist)
 endfunction()

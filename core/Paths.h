@@ -1,19 +1,29 @@
 #pragma once
 // Where things are: the files shipped with the program (current directory first, then dist/
-// beside the executable) and the text files the program reads (byte-order mark honoured,
+// beside the executable, then share/quillmarsh/ of an installed program, then the quillmarsh/
+// folder of each XDG data directory) and the text files the program reads (byte-order mark honoured,
 // otherwise UTF-8 when valid, else Windows-1252).
 
 #include <QString>
 #include <QStringList>
 
-// Folders searched for a shipped file, in order.
+// Folders searched for a shipped file, in order, for this process.
 QStringList shippedFileFolders();
+// The same for a given current directory and program folder (empty: none).
+QStringList shippedFileFolders(const QString& currentDir, const QString& programDir);
 // Full path of a shipped file; throws std::runtime_error naming the file and the folders searched.
 QString findShippedFile(const QString& name);
+QString findShippedFile(const QString& name, const QStringList& folders);
 // Whole text file; throws std::runtime_error when it cannot be read.
 QString readTextFile(const QString& fileName);
-// Decodes bytes as the program's text files are decoded.
-QString decodeText(const QByteArray& bytes);
+// How a text file was written: its byte-order mark, or the 8-bit fallback for text that is not UTF-8.
+enum class TextEncoding { Utf8, Utf8Bom, Utf16LE, Utf16BE, Windows1252 };
+
+// Decodes bytes as the program's text files are decoded; tells which encoding it took when asked.
+QString decodeText(const QByteArray& bytes, TextEncoding* used = nullptr);
+// Encodes text so that decodeText reads it back in the same encoding, byte-order mark included.
+// Text that Windows-1252 cannot hold is written as UTF-8 instead, so nothing is lost.
+QByteArray encodeText(const QString& text, TextEncoding encoding);
 // Writes lines with CR LF ends, UTF-8 without byte-order mark, replacing the file.
 void writeTextLines(const QString& fileName, const QStringList& lines);
 // Ensures a trailing '/'.

@@ -1,10 +1,12 @@
 #include "data/ImportEngine.h"
 
 #include "core/Database.h"
+#include "core/SourceRecord.h"
 #include "data/ByteText.h"
 #include "data/LineReader.h"
 #include "data/RecordParsers.h"
 #include "data/TableIndexes.h"
+#include "data/UlsRecordAssembler.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -48,22 +50,41 @@ void bindRow(Statement& ins, const RowValues& row) {
 
 // ---------------------------------------------------------------------------
 
-QString ImportResult::failureText() const {
+QString ImportResult::failureText(ImportSetting setting) const {
     const QString where = errorLine > 0 ? QStringLiteral(" at line %1").arg(errorLine) : QString();
+    const QString after = importFailureOutcome(setting);
     if (cancelled)
-        return QStringLiteral("The import of \"%1\" was cancelled%2. Nothing of this file was kept; it will be imported again at "
-                              "the next start.")
-            .arg(file, where);
-    return QStringLiteral("The import of \"%1\" failed%2: %3\nNothing of this file was kept; it will be imported again at the "
-                          "next start.")
-        .arg(file, where, error);
+        return QStringLiteral("The import of \"%1\" was cancelled%2. %3").arg(file, where, after);
+    return QStringLiteral("The import of \"%1\" failed%2: %3\n%4").arg(file, where, error, after);
+}
+
+QString importFailureOutcome(ImportSetting setting) {
+    // Only at start-up is a failed source imported again later; Update Data keeps the old data.
+    if (setting == ImportSetting::Update)
+        return QStringLiteral("The update stops; your data is unchanged.");
+    return QStringLiteral("Nothing of this file was kept; it will be imported again at the next start.");
+}
+
+QStringList ImportResult::noteLines() const {
+    QStringList out;
+    for (auto it = skipReasons.cbegin(); it != skipReasons.cend(); ++it) {
+        const qint64 covered = skipReasonLines.value(it.key(), it.value());
+        out << (covered == it.value() ? QStringLiteral("%1: %2").arg(it.key()).arg(it.value())
+                                      : QStringLiteral("%1: %2 (covering %3 lines)").arg(it.key()).arg(it.value()).arg(covered));
+    }
+    if (repaired > 0)
+        out << QStringLiteral("records read after trimming a damaged start (a leading blank, control character or byte-order "
+                              "mark, or a record type in lower case): %1")
+                   .arg(repaired);
+    if (badDates > 0)
+        out << QStringLiteral("dates that are not real dates, stored as 1900-01-01: %1").arg(badDates);
+    return out;
 }
 
 QString ImportResult::skippedText() const {
-    QStringList reasons;
-    for (auto it = skipReasons.cbegin(); it != skipReasons.cend(); ++it)
-        reasons << QStringLiteral("%1: %2").arg(it.key()).arg(it.value());
-    return QStringLiteral("%1 of %2 lines of \"%3\" were skipped:\n%4").arg(skipped).arg(lines).arg(file, reasons.join(QLatin1Char('\n')));
+    QString head = skipped > 0 ? QStringLiteral("%1 of %2 lines of \"%3\" were skipped:").arg(skippedLines).arg(lines).arg(file)
+                               : QStringLiteral("\"%1\" was imported with these notes:").arg(file);
+    return head + QLatin1Char('\n') + noteLines().join(QLatin1Char('\n'));
 }
 
 QString importCaption(TDataType kind) {
@@ -82,19 +103,7 @@ QString importCaption(TDataType kind) {
 
 int importProgressStep(TDataType kind) { return isUlsKind(kind) ? 2000 : 1000; }
 
-QString importTable(TDataType kind) {
-    switch (kind) {
-    case TDataType::AMT_AM:
-    case TDataType::GMRS_AM: return QStringLiteral("FCC_AM");
-    case TDataType::AMT_EN:
-    case TDataType::GMRS_EN: return QStringLiteral("FCC_EN");
-    case TDataType::AMT_HD:
-    case TDataType::GMRS_HD: return QStringLiteral("FCC_HD");
-    case TDataType::CDN: return QStringLiteral("canada");
-    case TDataType::ZIP: return QStringLiteral("zipcodes");
-    }
-    return QString();
-}
+QString importTable(TDataType kind) { return dataTypeTable(kind); }
 
 // ---------------------------------------------------------------------------
 
@@ -185,6 +194,12 @@ void ImportEngine::load(Database& db, Stats& st) {
         loadZip(db, reader, st);
     st.result.lines = reader.lineNumber();
     st.line = 0;
+    // A source that gives nothing is never a successful load: recorded as complete, it would
+    // not be imported again.
+    if (st.result.rows == 0)
+        throw std::runtime_error(st.result.skipped > 0
+                                     ? QStringLiteral("none of its %1 records could be imported").arg(st.result.skipped).toStdString()
+                                     : std::string("the file holds no records"));
     emit committing();
     // The GMRS file follows the amateur one into the same table: one index build serves both.
     if (kind == TDataType::AMT_EN || kind == TDataType::AMT_HD)
@@ -194,16 +209,20 @@ void ImportEngine::load(Database& db, Stats& st) {
             if (cancelRequested())
                 throw Cancelled{};
         });
+    sourcerecord::markComplete(db, kind, st.result.rows);
     tx.commit();
 }
 
-void ImportEngine::noteSkip(Stats& st, const char* reason, qint64 line) {
+void ImportEngine::noteSkip(Stats& st, const char* reason, qint64 line, qint64 lines) {
     ImportResult& r = st.result;
     ++r.skipped;
+    r.skippedLines += lines;
     const QString text = QString::fromLatin1(reason);
     ++r.skipReasons[text];
+    r.skipReasonLines[text] += lines;
     if (r.skipExamples.size() < kMaxSkipExamples)
-        r.skipExamples << QStringLiteral("line %1: %2").arg(line).arg(text);
+        r.skipExamples << (lines > 1 ? QStringLiteral("lines %1-%2: %3").arg(line).arg(line + lines - 1).arg(text)
+                                     : QStringLiteral("line %1: %2").arg(line).arg(text));
 }
 
 void ImportEngine::lineDone(LineReader& reader, Stats& st, qint64 lines) {
@@ -218,21 +237,24 @@ void ImportEngine::lineDone(LineReader& reader, Stats& st, qint64 lines) {
 
 void ImportEngine::loadUls(Database& db, LineReader& reader, Stats& st) {
     Statement ins(db, insertSql(m_job.kind));
-    UlsRecordAssembler records(reader, ulsRecordType(m_job.kind));
+    UlsRecordAssembler records(reader, ulsRecordType(m_job.kind), ulsFieldCount(m_job.kind));
     UlsRecordAssembler::Record rec;
     RowValues row;
     while (records.next(rec)) {
         st.line = rec.firstLine;
-        if (rec.orphan) {
-            noteSkip(st, skip::Orphan, rec.firstLine);
+        if (rec.skipReason) {
+            noteSkip(st, rec.skipReason, rec.firstLine, rec.lines());
         } else {
             if (rec.pieces > 1)
                 ++st.result.joined;
             if (const SkipReason why = buildUlsRow(m_job.kind, rec.text, st.counties, row)) {
-                noteSkip(st, why.text, rec.firstLine);
+                noteSkip(st, why.text, rec.firstLine, rec.lines());
             } else {
                 bindRow(ins, row);
                 ++st.result.rows;
+                st.result.badDates += row.badDates();
+                if (rec.repaired)
+                    ++st.result.repaired;
             }
         }
         // The assembler reads one line ahead; count only the lines of finished records.
@@ -249,7 +271,9 @@ void ImportEngine::loadCanadian(Database& db, LineReader& reader, Stats& st) {
     RowValues row;
     while (reader.next(line)) {
         st.line = reader.lineNumber();
-        if (const SkipReason why = buildCanadianRow(line, row)) {
+        if (reader.lastLineTooLong()) {
+            noteSkip(st, skip::TooLong, st.line);
+        } else if (const SkipReason why = buildCanadianRow(line, row)) {
             noteSkip(st, why.text, st.line);
         } else {
             bindRow(ins, row);
@@ -265,6 +289,11 @@ void ImportEngine::loadZip(Database& db, LineReader& reader, Stats& st) {
     ZipRow row;
     while (reader.next(physical)) {
         st.line = reader.lineNumber();
+        if (reader.lastLineTooLong()) {
+            noteSkip(st, skip::TooLong, st.line);
+            lineDone(reader, st, reader.lineNumber());
+            continue;
+        }
         // A CR on its own ends a line of the zip list as well.
         size_t start = 0;
         for (;;) {

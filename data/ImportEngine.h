@@ -3,8 +3,10 @@
 // run(): its own connection, bulk-load settings, the table's indexes dropped before the load
 // and built again after it in the same transaction (after the amateur file of FCC_HD and
 // FCC_EN the build waits for the GMRS file, see TableIndexes), one prepared insert with bound
-// values, progress by signals, cancel by an atomic flag. Any failure or a cancel rolls the
-// whole file back; run() never throws and reports the file, the line and the reason instead.
+// values, progress by signals, cancel by an atomic flag. A load that completes notes its source
+// (sourcerecord) in its own transaction; a file that gives no rows is a failure. Any failure or
+// a cancel rolls the whole file back; run() never throws and reports the file, the line and the
+// reason instead.
 // ImportThread: runs one engine on a QThread and hands its signals to the owner's thread.
 // Collaborators: LineReader/UlsRecordAssembler (input), RecordParsers (rows), Database,
 // TfrmDataProcess and the headless importer (callers).
@@ -23,6 +25,10 @@
 class Database;
 class LineReader;
 
+// Where an import runs: at start-up a failed source is imported again at the next start; in
+// Update Data a failure stops the update and the data in use stays.
+enum class ImportSetting { StartUp, Update };
+
 struct ImportResult {
     TDataType kind = TDataType::ZIP;
     QString file;
@@ -32,18 +38,28 @@ struct ImportResult {
     qint64 errorLine = 0;       // 1-based line of the source file; 0 when not tied to a line
     qint64 lines = 0;           // lines read
     qint64 rows = 0;            // rows written (and committed when ok)
-    qint64 skipped = 0;         // records left out, by reason below
+    qint64 skipped = 0;         // records or runs of lines left out, by reason below
+    qint64 skippedLines = 0;    // lines they covered
     qint64 joined = 0;          // records put together from several lines
+    qint64 repaired = 0;        // records whose damaged start was read after trimming
+    qint64 badDates = 0;        // dates that were not real dates, stored as "1900-01-01"
     QMap<QString, qint64> skipReasons;
-    QStringList skipExamples;   // the first few, "line N: reason"
+    QMap<QString, qint64> skipReasonLines;
+    QStringList skipExamples;   // the first few, "line N: reason" or "lines N-M: reason"
     double seconds = 0.0;
 
+    // Something the user should hear about a successful import.
+    bool hasNotes() const { return skipped > 0 || badDates > 0 || repaired > 0; }
     // The texts the window shows and the headless importer prints.
-    QString failureText() const;
+    QString failureText(ImportSetting setting = ImportSetting::StartUp) const;
     QString skippedText() const;
+    // One line per reason and per kind of mend, for a terse report.
+    QStringList noteLines() const;
 };
 Q_DECLARE_METATYPE(ImportResult)
 
+// What a failure means for the user's data, in the setting.
+QString importFailureOutcome(ImportSetting setting);
 // The record type caption the import window shows for a kind.
 QString importCaption(TDataType kind);
 // Lines between two progress reports.
@@ -77,7 +93,7 @@ private:
     void loadCanadian(Database& db, LineReader& reader, Stats& st);
     void loadZip(Database& db, LineReader& reader, Stats& st);
     void lineDone(LineReader& reader, Stats& st, qint64 lines);
-    void noteSkip(Stats& st, const char* reason, qint64 line);
+    void noteSkip(Stats& st, const char* reason, qint64 line, qint64 lines = 1);
 
     ImportJob m_job;
     std::atomic<bool> m_cancel{false};

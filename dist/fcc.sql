@@ -61,10 +61,14 @@ CREATE INDEX IF NOT EXISTS idx_en_frn ON FCC_EN (frn);
 CREATE INDEX IF NOT EXISTS idx_en_zip ON FCC_EN (zip_code);
 CREATE INDEX IF NOT EXISTS idx_en_last ON FCC_EN (last_name);
 CREATE INDEX IF NOT EXISTS idx_en_city ON FCC_EN (city);
-CREATE INDEX IF NOT EXISTS idx_en_state_county ON FCC_EN (state, county);
-CREATE INDEX IF NOT EXISTS idx_am_usi ON FCC_AM (unique_system_identifier);
+-- County and date searches: state, county and service decided in the index, the licence's
+-- identifier taken from it for the joins.
+CREATE INDEX IF NOT EXISTS idx_en_area ON FCC_EN (state, county, service, unique_system_identifier);
+-- The amateur and header joins read every column they need from these indexes, not the tables.
+CREATE INDEX IF NOT EXISTS idx_am_cover ON FCC_AM (unique_system_identifier, operator_class, previous_callsign);
 CREATE INDEX IF NOT EXISTS idx_am_prev ON FCC_AM (previous_callsign);
-CREATE INDEX IF NOT EXISTS idx_hd_usi ON FCC_HD (unique_system_identifier, license_status);
+CREATE INDEX IF NOT EXISTS idx_hd_cover ON FCC_HD (unique_system_identifier, license_status, grant_date, expired_date,
+                                                  effective_date, last_action_date);
 CREATE INDEX IF NOT EXISTS idx_ca_call ON canada (callsign);
 CREATE INDEX IF NOT EXISTS idx_ca_surname ON canada (surname);
 CREATE INDEX IF NOT EXISTS idx_ca_city ON canada (city);

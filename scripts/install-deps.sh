@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what building, running and testing need on Debian 12. Safe to run again.
 set -e
-PKGS="g++ cmake ninja-build pkg-config qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libzip-dev zlib1g-dev libpcre2-dev xvfb xauth xdotool imagemagick sqlite3 ca-certificates"
+PKGS="g++ cmake ninja-build pkg-config qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libzip-dev zlib1g-dev libpcre2-dev xvfb xauth xdotool imagemagick sqlite3 ca-certificates librsvg2-bin"
 missing=""
 for p in $PKGS; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -9,14 +9,9 @@ QmApplication::QmApplication(int& argc, char** argv) : QApplication(argc, argv) 
 }
 
 bool QmApplication::notify(QObject* receiver, QEvent* event) {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception& e) {
-        ShowErrorReport(e);
-    } catch (...) {
-        ShowErrorReport(QStringLiteral("An unknown error occurred."));
-    }
-    return false;
+    bool handled = false;
+    reportErrors([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 void ShowErrorReport(const QString& text) {

@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
+#include <limits>
 #include <QTimer>
 
 void TestMainWindow::init() {
@@ -42,7 +44,12 @@ void TestMainWindow::firstStartOnEmptyFolder() {
     ScopedDialogAnswers answers;
     form.show();
     form.FormActivate();
-    QVERIFY(answers.messages.isEmpty());
+    // Offline, it is said once: which archives, and where to fetch them later.
+    QCOMPARE(answers.messages.size(), 1);
+    QVERIFY2(answers.messages.first().text.contains(QStringLiteral("amateur.zip: the download failed\nl_amat.zip: the download failed\n"
+                                                                   "l_gmrs.zip: the download failed")),
+             qPrintable(answers.messages.first().text));
+    QVERIFY(answers.messages.first().text.contains(QStringLiteral("File > Update Data")));
     QCOMPARE(downloads, (QStringList{"amateur.zip>amateur.zip", "l_amat.zip>l_amat.zip", "l_gmrs.zip>l_gmrs.zip"}));
     QCOMPARE(imports, (QStringList{"ZIP", "CDN", "AMT_AM", "AMT_HD", "GMRS_HD", "AMT_EN", "GMRS_EN"}));
     QVERIFY(QFile::exists(data + QStringLiteral("FCCdata.db")));
@@ -147,6 +154,15 @@ void TestMainWindow::closeSavesAndNextStartRestores() {
     QVERIFY(form.font().italic());
     form.FormShow();
     QCOMPARE(form.x(), 123);
+    // A stored position far off every screen brings the window back onto one, whole when it fits.
+    TSettings(cfg).SaveSetting(QStringLiteral("Form1_Left"), std::numeric_limits<int>::max());
+    TSettings(cfg).SaveSetting(QStringLiteral("Form1_Top"), std::numeric_limits<int>::min() + 1);
+    form.FormShow();
+    const QRect area = form.screen()->availableGeometry();
+    const QRect frame = form.frameGeometry();
+    QVERIFY2(area.contains(frame.topLeft()), qPrintable(QStringLiteral("%1,%2").arg(frame.x()).arg(frame.y())));
+    QVERIFY(frame.width() > area.width() || frame.right() <= area.right());
+    QVERIFY(frame.height() > area.height() || frame.bottom() <= area.bottom());
 
     // A theme the program does not carry falls back to the platform's look.
     TSettings(cfg).SaveSetting(QStringLiteral("Theme"), QStringLiteral("Nonexistent"));

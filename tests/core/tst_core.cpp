@@ -7,14 +7,16 @@
 #include "core/Services.h"
 #include "core/Settings.h"
 #include "core/SharedRoutines.h"
+#include "core/SourceRecord.h"
 #include "core/TextRoutines.h"
 #include "core/TimeText.h"
-#include "tests/support/HttpServer.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
-#include <QTcpServer>
+#include <QStringEncoder>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,6 +49,9 @@ private slots:
     void settingsIntegerParsing();
     void settingsFloatRoundTripAndGarbage();
     void settingsSectionAndKeyCaseInsensitive();
+    void settingsFileForms_data();
+    void settingsFileForms();
+    void settingsReadAgainOnlyWhenChanged();
 
     void properCase_data();
     void properCase();
@@ -59,13 +64,17 @@ private slots:
     void checkDatabasesFreshRunsAllSevenInOrder();
     void checkDatabasesHalfFilledImportsOnlyEntities();
     void checkDatabasesFilledImportsNothing();
+    void checkDatabasesImportsSourcesNotCompleted_data();
+    void checkDatabasesImportsSourcesNotCompleted();
     void schemaHasColumnsInOrder();
     void callSignIndexUpgradedOnce();
 
     void stateListExcludesProvincesAndAppends();
-    void readUrlReturnsBodyAndFailsOnError();
     void versionDataHasFourNumbers();
     void databaseSwap();
+    void folderSwapKeepsOldUntilNewIsIn();
+    void carryOverCopiesOnlyWhatIsMissing();
+    void damagedDatabaseNamesTheFile();
     void updateRule_data();
     void updateRule();
     void serviceConfigFromFile();
@@ -114,6 +123,93 @@ void TestCore::settingsWritesAndReplacesInPlace() {
     QCOMPARE(s.GetSetting(QStringLiteral("gridsquare"), QStringLiteral("?")), QStringLiteral("FN31pr"));
     s.SaveSetting(QStringLiteral("FontSize"), 14);
     QCOMPARE(readAll(file), QStringLiteral("[Other]\nx=1\n[settings]\nGridSquare = FN31pr \nFontSize=14\n\n[Last]\ny=2\n"));
+}
+
+namespace {
+
+QByteArray utf16(const QByteArray& utf8, bool littleEndian) {
+    QStringEncoder enc(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+    return QByteArray(littleEndian ? "\xFF\xFE" : "\xFE\xFF") + QByteArray(enc(QString::fromUtf8(utf8)));
+}
+
+} // namespace
+
+void TestCore::settingsFileForms_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");   // once DisType=2 is saved
+    QTest::addColumn<QString>("fontName");   // read before and after the save
+
+    const QByteArray body = "[Settings]\r\nForm1_Top=120\r\nFontName=Courier New\r\n; kept as it is\r\nTheme=Carbon\r\n";
+    const QByteArray saved = "[Settings]\r\nForm1_Top=120\r\nFontName=Courier New\r\n; kept as it is\r\nTheme=Carbon\r\nDisType=2\r\n";
+    QByteArray cr = body, savedCr = saved;
+    cr.replace("\r\n", "\r");
+    savedCr.replace("\r\n", "\r");
+    QTest::newRow("CR only") << cr << savedCr << "Courier New";
+    QTest::newRow("UTF-8 mark, CR LF") << "\xEF\xBB\xBF" + body << "\xEF\xBB\xBF" + saved << "Courier New";
+    QTest::newRow("UTF-16 LE") << utf16(body, true) << utf16(saved, true) << "Courier New";
+    QTest::newRow("UTF-16 BE") << utf16(body, false) << utf16(saved, false) << "Courier New";
+    QTest::newRow("Windows-1252") << QByteArray("[Settings]\nFontName=Caf\xE9\n") << QByteArray("[Settings]\nFontName=Caf\xE9\nDisType=2\n")
+                                  << QString::fromUtf8("Café");
+    QTest::newRow("last line without an end") << QByteArray("[Settings]\r\nFontName=Arial") << QByteArray("[Settings]\r\nFontName=Arial\r\nDisType=2\r\n")
+                                              << "Arial";
+    QTest::newRow("mixed line ends kept") << QByteArray("[Settings]\rFontName=Arial\nTheme=Sky\r\n") << QByteArray("[Settings]\rFontName=Arial\nTheme=Sky\r\nDisType=2\r")
+                                          << "Arial";
+    QTest::newRow("section written twice by an older program")
+        << QByteArray("[Settings]\r\nFontName=Arial\r\n[Settings]\r\nDisType=1\r\n")
+        << QByteArray("[Settings]\r\nFontName=Arial\r\n[Settings]\r\nDisType=2\r\n") << "Arial";
+}
+
+void TestCore::settingsFileForms() {
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, fontName);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Quillmarsh.cfg"));
+    writeFile(file, before);
+    TSettings s(file);
+    QCOMPARE(s.GetSetting(QStringLiteral("FontName"), QStringLiteral("?")), fontName);
+    TGlobalProps g;
+    g.setDisType(s, TDisType::NM);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), after);
+    // A fresh reader sees every value, the saved one included.
+    TSettings again(file);
+    QCOMPARE(again.GetSetting(QStringLiteral("FontName"), QStringLiteral("?")), fontName);
+    QCOMPARE(g.DisType(again), TDisType::NM);
+    if (fontName == QLatin1String("Courier New"))
+        QCOMPARE(again.GetSetting(QStringLiteral("Form1_Top"), -1), 120);
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{QStringLiteral("Quillmarsh.cfg")});
+}
+
+void TestCore::settingsReadAgainOnlyWhenChanged() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Quillmarsh.cfg"));
+    auto writeStamped = [&](const QByteArray& bytes, const QDateTime& stamp) {
+        writeFile(file, bytes);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    };
+    const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+    writeStamped("[Settings]\nTheme=Carbon\n", hourAgo);
+    TSettings s(file);
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Carbon"));
+    // Same time and size: the kept copy answers (the clock asks every second; the file is not read again).
+    writeStamped("[Settings]\nTheme=Cobalt\n", hourAgo);
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Carbon"));
+    // A change of time, or of size, is read.
+    writeStamped("[Settings]\nTheme=Cobalt\n", hourAgo.addSecs(60));
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Cobalt"));
+    writeStamped("[Settings]\nTheme=Sky\n", hourAgo.addSecs(60));
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Sky"));
+    // A file changed just now may change again within the same tick of its clock: it is not trusted.
+    writeFile(file, "[Settings]\nTheme=Alto\n");
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Alto"));
+    writeFile(file, "[Settings]\nTheme=Bass\n");
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Bass"));
+    QFile::remove(file);
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("?"));
 }
 
 void TestCore::settingsIntegerParsing_data() {
@@ -292,12 +388,46 @@ void TestCore::checkDatabasesFilledImportsNothing() {
         case TDataType::AMT_EN: db.exec(QStringLiteral("insert into FCC_EN(unique_system_identifier) values('1')")); break;
         default: break;
         }
+        sourcerecord::markComplete(db, j.kind, 1);   // as a load that completes notes itself
         f.calls << dataTypeName(j.kind);
     });
     QCOMPARE(f.calls.size(), 7);   // the GMRS imports follow their amateur twins in the same step
     f.calls.clear();
     runCheckDatabases(f.condb, f.zipdb, f.paths(), f.recorder());
     QCOMPARE(f.calls, QStringList());
+}
+
+void TestCore::checkDatabasesImportsSourcesNotCompleted_data() {
+    QTest::addColumn<bool>("noted");
+    QTest::addColumn<QStringList>("expected");
+    // The GMRS header file failed (or the program was killed during it) after the amateur one
+    // went in: FCC_HD holds rows, yet the GMRS header rows are still due.
+    QTest::newRow("loads noted, GMRS HD not") << true << QStringList{"GMRS_HD:GMRS/HD.dat"};
+    // Data from before loads were noted: what the tables hold is adopted, by service.
+    QTest::newRow("no notes, headers of amateur licences only") << false << QStringList{"GMRS_HD:GMRS/HD.dat"};
+}
+
+void TestCore::checkDatabasesImportsSourcesNotCompleted() {
+    QFETCH(bool, noted);
+    QFETCH(QStringList, expected);
+    Fixture f;
+    runSchemaScript(f.condb, QStringLiteral("fcc.sql"));
+    runSchemaScript(f.zipdb, QStringLiteral("postal.sql"));
+    f.zipdb.exec(QStringLiteral("insert into zipcodes(zip) values('85701')"));
+    f.condb.exec(QStringLiteral("insert into canada(callsign) values('VE3AAA');"
+                                "insert into FCC_AM values('1','E','');"
+                                "insert into FCC_HD(unique_system_identifier, license_status) values('1','A');"
+                                "insert into FCC_EN(unique_system_identifier, call_sign, service) values('1','K1AA','AMAT'),"
+                                "('2','WRAA123','GMRS')"));
+    if (noted) {
+        sourcerecord::markComplete(f.zipdb, TDataType::ZIP, 1);
+        for (TDataType kind : {TDataType::CDN, TDataType::AMT_AM, TDataType::AMT_HD, TDataType::AMT_EN, TDataType::GMRS_EN})
+            sourcerecord::markComplete(f.condb, kind, 1);
+    }
+    runCheckDatabases(f.condb, f.zipdb, f.paths(), f.recorder());
+    QCOMPARE(f.calls, expected);
+    QCOMPARE(sourcerecord::sourceRows(f.condb, TDataType::AMT_HD), 1);
+    QVERIFY(!sourcerecord::isComplete(f.condb, TDataType::GMRS_HD));
 }
 
 void TestCore::schemaHasColumnsInOrder() {
@@ -367,29 +497,6 @@ void TestCore::stateListExcludesProvincesAndAppends() {
     QVERIFY(q.isOpen());
 }
 
-void TestCore::readUrlReturnsBodyAndFailsOnError() {
-    QByteArray body(2500, 'x');
-    body[0] = '\x93';   // a byte of the 8-bit code page
-    TinyHttpServer ok(200, body);
-    const QString text = ReadURL(ok.url());
-    QCOMPARE(text.size(), 2500);
-    QCOMPARE(text.at(0), QChar(0x201C));
-    QVERIFY(ok.request().contains("User-Agent: VER1010"));
-
-    TinyHttpServer missing(404, "nope");
-    try {
-        ReadURL(missing.url());
-        QFAIL("an error status must fail");
-    } catch (const UrlError& e) {
-        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot open URL ") + missing.url());
-    }
-    QTcpServer closed;
-    closed.listen(QHostAddress::LocalHost);
-    const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
-    closed.close();
-    QVERIFY_THROWS_EXCEPTION(UrlError, ReadURL(refused));
-}
-
 void TestCore::versionDataHasFourNumbers() {
     const TEXEVersionData v = ReadVersionData(QStringLiteral("/x/quillmarsh"));
     const QStringList parts = v.FileVersion.split(QLatin1Char('.'));
@@ -425,6 +532,80 @@ void TestCore::databaseSwap() {
     QCOMPARE(replaceDatabaseFile(cur, fresh, bak), SwapOutcome::Swapped);
     QCOMPARE(readAll(cur), QStringLiteral("first"));
     QVERIFY(!QFile::exists(bak));
+}
+
+void TestCore::folderSwapKeepsOldUntilNewIsIn() {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("AMAT"));
+    const QString staging = folder + QStringLiteral(".part");
+    QCOMPARE(oldFolderName(folder + QLatin1Char('/')), folder + QStringLiteral(".old"));
+    QDir().mkpath(folder);
+    QDir().mkpath(staging);
+    QDir().mkpath(folder + QStringLiteral(".old"));   // left by an interrupted swap
+    writeFile(folder + QStringLiteral("/EN.dat"), "old");
+    writeFile(staging + QStringLiteral("/EN.dat"), "new");
+    QCOMPARE(replaceFolder(folder, staging), SwapOutcome::Swapped);
+    QCOMPARE(readAll(folder + QStringLiteral("/EN.dat")), QStringLiteral("new"));
+    QVERIFY(!QFileInfo::exists(staging));
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral(".old")));
+
+    // The new folder is not there to move in: the old one is back under its name, whole.
+    QCOMPARE(replaceFolder(folder, staging), SwapOutcome::KeptOld);
+    QCOMPARE(readAll(folder + QStringLiteral("/EN.dat")), QStringLiteral("new"));
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral(".old")));
+
+    // No folder yet: the new one simply takes its place.
+    const QString cadn = dir.filePath(QStringLiteral("CADN"));
+    QDir().mkpath(cadn + QStringLiteral(".part"));
+    writeFile(cadn + QStringLiteral(".part/amateur.txt"), "list");
+    QCOMPARE(replaceFolder(cadn, cadn + QStringLiteral(".part")), SwapOutcome::Swapped);
+    QCOMPARE(readAll(cadn + QStringLiteral("/amateur.txt")), QStringLiteral("list"));
+}
+
+void TestCore::carryOverCopiesOnlyWhatIsMissing() {
+    QTemporaryDir dir;
+    const QString from = dir.filePath(QStringLiteral("GMRS"));
+    const QString staging = dir.filePath(QStringLiteral("GMRS.part"));
+    QDir().mkpath(from + QStringLiteral("/notes"));
+    QDir().mkpath(staging);
+    writeFile(from + QStringLiteral("/EN.dat"), "old archive");
+    writeFile(from + QStringLiteral("/mine.txt"), "user");
+    writeFile(from + QStringLiteral("/notes/deep.txt"), "user, deeper");
+    writeFile(from + QStringLiteral("/skip.me"), "refused");
+    writeFile(staging + QStringLiteral("/EN.dat"), "new archive");
+    writeFile(staging + QStringLiteral("/mine.txt"), "the archive's own");
+    const QStringList copied =
+        carryOverFiles(from, staging, [](const QString& relative) { return relative != QLatin1String("skip.me"); });
+    QCOMPARE(copied, QStringList{QStringLiteral("notes/deep.txt")});
+    QCOMPARE(readAll(staging + QStringLiteral("/EN.dat")), QStringLiteral("new archive"));
+    QCOMPARE(readAll(staging + QStringLiteral("/mine.txt")), QStringLiteral("the archive's own"));
+    QCOMPARE(readAll(staging + QStringLiteral("/notes/deep.txt")), QStringLiteral("user, deeper"));
+    QVERIFY(!QFileInfo::exists(staging + QStringLiteral("/skip.me")));
+    QCOMPARE(readAll(from + QStringLiteral("/mine.txt")), QStringLiteral("user"));   // a copy: the old folder is whole
+    QCOMPARE(carryOverFiles(dir.filePath(QStringLiteral("nothing")), staging, {}), QStringList());
+}
+
+void TestCore::damagedDatabaseNamesTheFile() {
+    QTemporaryDir dir;
+    for (const QString& name : {QStringLiteral("FCCdata.db"), QStringLiteral("postal.db")}) {
+        const QString file = dir.filePath(name);
+        writeFile(file, QByteArray(4096, 'x'));
+        Database db;
+        db.open(file);
+        try {
+            db.tableExists(QStringLiteral("canada"));
+            QFAIL("a damaged database was read");
+        } catch (const DatabaseError& e) {
+            QVERIFY2(e.message().contains(file), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("damaged")), qPrintable(e.message()));
+        }
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, db.exec(QStringLiteral("create table t(a)")));
+        try {
+            db.exec(QStringLiteral("create table t(a)"));
+        } catch (const DatabaseError& e) {
+            QVERIFY2(e.message().contains(file), qPrintable(e.message()));
+        }
+    }
 }
 
 void TestCore::updateRule_data() {

@@ -143,17 +143,46 @@ void TestUi::seamRecordsAndAnswers() {
     QCOMPARE(outer.texts(), QStringList{QStringLiteral("x")});
 }
 
+namespace {
+// A slot owner whose slot fails, and an object whose event handler fails.
+class Failing : public QObject {
+public:
+    int calls = 0;
+    void fail(bool) {
+        ++calls;
+        throw std::runtime_error("disk on fire");
+    }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("handler failed");
+        return QObject::event(e);
+    }
+};
+} // namespace
+
 void TestUi::errorEscapingHandlerIsReported() {
     ScopedDialogAnswers answers;
+    Failing failing;
     QPushButton button;
-    connect(&button, &QPushButton::clicked, [] { throw std::runtime_error("disk on fire"); });
+    connect(&button, &QPushButton::clicked, &failing, reporting(&failing, &Failing::fail));
     button.show();
     QTest::mouseClick(&button, Qt::LeftButton);
     QCOMPARE(answers.texts(), QStringList{QStringLiteral("disk on fire")});
     QCOMPARE(answers.messages.first().kind, MsgKind::Error);
     // The program goes on: the next click is handled and reported again.
     QTest::mouseClick(&button, Qt::LeftButton);
+    QCOMPARE(failing.calls, 2);
     QCOMPARE(answers.messages.size(), 2);
+
+    QVERIFY(reportErrors([] {}));
+    QVERIFY(!reportErrors([] { throw 42; }));
+    QCOMPARE(answers.messages.last().text, QStringLiteral("An unknown error occurred."));
+
+    // The last resort: an error that leaves an event handler is reported by the application.
+    QEvent user(QEvent::User);
+    QCoreApplication::sendEvent(&failing, &user);
+    QCOMPARE(answers.messages.last().text, QStringLiteral("handler failed"));
+    QCOMPARE(answers.messages.size(), 4);
 }
 
 void TestUi::sortAndExportFollowGridOrder() {
