@@ -122,9 +122,10 @@ qint64 identifierNumber(QByteArrayView text) {
 // scans take a fraction of that. Identifiers are numbers in the licence files; should one not be,
 // the list is built by probing.
 QStringList activeMatchesByScanning(Database& condb, LicenceService service, const QString& pattern, const IndexRange& range) {
-    struct Candidate {
-        qint64 usi;
-        std::size_t callAt, callSize;
+    struct Candidate {   // small: a one-letter prefix has a million of them
+        quint32 usi;
+        quint32 callAt;
+        quint32 callSize;
     };
     std::string calls;   // every candidate's call, one after the other
     std::vector<Candidate> candidates;
@@ -134,10 +135,10 @@ QStringList activeMatchesByScanning(Database& condb, LicenceService service, con
         bindList(st, pattern, range, service);
         while (st.step()) {
             const qint64 usi = identifierNumber(st.utf8(0));
-            if (usi < 0)
-                return activeMatchesByProbing(condb, service, pattern, range);
             const QByteArrayView call = st.utf8(1);
-            candidates.push_back({usi, calls.size(), std::size_t(call.size())});
+            if (usi < 0 || calls.size() + std::size_t(call.size()) > 0xFFFFFFFFu)
+                return activeMatchesByProbing(condb, service, pattern, range);
+            candidates.push_back({quint32(usi), quint32(calls.size()), quint32(call.size())});
             calls.append(call.data(), std::size_t(call.size()));
             maxUsi = std::max(maxUsi, usi);
         }
@@ -163,7 +164,9 @@ QStringList activeMatchesByScanning(Database& condb, LicenceService service, con
     for (const Candidate& c : candidates)
         if (active[std::size_t(c.usi / 64)] & bit(c.usi))
             matches.emplace_back(calls.data() + c.callAt, c.callSize);
-    std::sort(matches.begin(), matches.end());
+    // The index gives the calls in order already, unless its case folding put one elsewhere.
+    if (!std::is_sorted(matches.begin(), matches.end()))
+        std::sort(matches.begin(), matches.end());
     matches.erase(std::unique(matches.begin(), matches.end()), matches.end());
     QStringList out;
     out.reserve(qsizetype(matches.size()));

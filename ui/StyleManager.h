@@ -20,7 +20,7 @@ public:
     static QString activeStyle();
     // The palette a style shows; the native style's is the platform's standard palette.
     static QPalette paletteFor(const QString& name);
-    // The colour the styles outline radio buttons, check boxes and edit boxes with: at least 3:1
+    // The colour the styles outline radio buttons, check boxes and edit boxes with: at least 4.5:1
     // against the palette's window and base colours.
     static QColor borderColor(const QPalette& palette);
     // The WCAG contrast ratio of two colours, from 1 (same) to 21 (black on white).

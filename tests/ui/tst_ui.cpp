@@ -285,8 +285,8 @@ void TestUi::everyStyleHasContrast() {
     QVERIFY2(ratio(QPalette::HighlightedText, QPalette::Highlight) >= 4.5, "the chosen entry of a list");
     QVERIFY2(ratio(QPalette::PlaceholderText, QPalette::Base) >= 3, "hints in empty boxes");
     const QColor border = StyleManager::borderColor(p);
-    QVERIFY2(StyleManager::contrastRatio(border, p.color(QPalette::Window)) >= 3, "outlines against the window");
-    QVERIFY2(StyleManager::contrastRatio(border, p.color(QPalette::Base)) >= 3, "outlines against the box");
+    QVERIFY2(StyleManager::contrastRatio(border, p.color(QPalette::Window)) >= 4.5, "outlines against the window");
+    QVERIFY2(StyleManager::contrastRatio(border, p.color(QPalette::Base)) >= 4.5, "outlines against the box");
 
     // What is drawn: an unchecked radio button, an unchecked check box and an empty edit box show
     // an outline that stands out from the window.
