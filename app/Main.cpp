@@ -17,14 +17,17 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -43,6 +46,33 @@ QString GetSpecialFolder(int csidl) {
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     return path.left(260);
+}
+
+// Where a window of that size goes when a stored position asks for `wanted`: onto the screen
+// whose available area it overlaps most (the primary one when it overlaps none), wholly inside
+// it when it fits and at its top-left corner when it does not. Positions from a settings file
+// may be anything (2147483647), so the sums are 64-bit.
+QPoint onScreen(QPoint wanted, QSize size) {
+    const qint64 x = wanted.x(), y = wanted.y(), w = std::max(size.width(), 1), h = std::max(size.height(), 1);
+    QRect area;
+    qint64 best = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect a = screen->availableGeometry();
+        const qint64 ow = std::min<qint64>(x + w, qint64(a.x()) + a.width()) - std::max<qint64>(x, a.x());
+        const qint64 oh = std::min<qint64>(y + h, qint64(a.y()) + a.height()) - std::max<qint64>(y, a.y());
+        if (ow > 0 && oh > 0 && ow * oh > best) {
+            best = ow * oh;
+            area = a;
+        }
+    }
+    if (area.isEmpty() && QGuiApplication::primaryScreen())
+        area = QGuiApplication::primaryScreen()->availableGeometry();
+    if (area.isEmpty())
+        return wanted;
+    auto fit = [](qint64 v, qint64 length, qint64 start, qint64 extent) {
+        return int(std::clamp(v, start, std::max(start, start + extent - length)));
+    };
+    return {fit(x, w, area.x(), area.width()), fit(y, h, area.y(), area.height())};
 }
 
 } // namespace
@@ -108,7 +138,7 @@ void TForm1::FormCreate() {
         window.setReportSkipped(false);
         window.exec();
         const ImportResult& r = window.importResult();
-        if (r.ok && r.skipped > 0)
+        if (r.ok && r.hasNotes())
             m_importSkipped << r.skippedText();
         if (!r.ok)
             m_importFailed << QDir::toNativeSeparators(job.sourceFile);
@@ -257,7 +287,7 @@ void TForm1::FormShow() {
     const int top = Settings->GetSetting(QStringLiteral("Form1_Top"), kUnset);
     const int left = Settings->GetSetting(QStringLiteral("Form1_Left"), kUnset);
     if (top != kUnset || left != kUnset)
-        move(left == kUnset ? x() : left, top == kUnset ? y() : top);
+        move(onScreen(QPoint(left == kUnset ? x() : left, top == kUnset ? y() : top), frameGeometry().size()));
 }
 
 void TForm1::FormActivate() {
@@ -304,6 +334,7 @@ void TForm1::CheckDatabases() {
     runCheckDatabases(DM.condb, DM.Zipdb, paths, m_importStep);
     // Indexes a first load left for its second load to build are built now if that never came.
     settlePendingIndexes(DM.condb);
+    upgradeCallSignIndex(DM.condb);
 
     QStringList report;
     if (!m_importMissing.isEmpty())

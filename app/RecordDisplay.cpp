@@ -15,10 +15,12 @@
 
 namespace {
 
+// The box shows the value from its start; a value longer than the box is there in full in its tool-tip.
 void setText(QWidget* group, const char* name, const QString& text) {
     if (auto* e = group->findChild<QLineEdit*>(QLatin1String(name))) {
         e->setText(text);
         e->setCursorPosition(0);
+        e->setToolTip(text.trimmed().isEmpty() ? QString() : text);
     }
 }
 
@@ -63,6 +65,7 @@ void TForm1::DisplayRecord(const Query& query) {
     setText(grpUSA, "edtCity", App.CurrentCity);
     setText(grpUSA, "edtState", App.CurrentState);
     const QString zip = query.text(0, QStringLiteral("zip_code"));
+    App.CurrentZip = zip;
     setText(grpUSA, "edtPostal", zip);
 
     const ZipGeography place = zipGeography(DM.Zipdb, DM.ZipQuery, usZipKey(zip));

@@ -44,22 +44,53 @@ QString findShippedFile(const QString& name) {
     return findShippedFile(name, shippedFileFolders());
 }
 
-QString decodeText(const QByteArray& bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.mid(3));
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        auto enc = bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
-        QStringDecoder dec(enc);
-        return dec(bytes.mid(2));
+QString decodeText(const QByteArray& bytes, TextEncoding* used) {
+    TextEncoding enc = TextEncoding::Utf8;
+    QString text;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        enc = TextEncoding::Utf8Bom;
+        text = QString::fromUtf8(bytes.mid(3));
+    } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const bool le = bytes.startsWith("\xFF\xFE");
+        enc = le ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
+        QStringDecoder dec(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        text = dec(bytes.mid(2));
+    } else {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = utf8(bytes);
+        if (utf8.hasError()) {
+            enc = TextEncoding::Windows1252;
+            QStringDecoder cp1252("windows-1252");
+            text = cp1252.isValid() ? cp1252(bytes) : QString::fromLatin1(bytes);
+        }
     }
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder cp1252("windows-1252");
-    if (cp1252.isValid())
-        return cp1252(bytes);
-    return QString::fromLatin1(bytes);
+    if (used)
+        *used = enc;
+    return text;
+}
+
+QByteArray encodeText(const QString& text, TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Utf8Bom: return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE: {
+        const bool le = encoding == TextEncoding::Utf16LE;
+        QStringEncoder enc(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        return QByteArray(le ? "\xFF\xFE" : "\xFE\xFF") + QByteArray(enc(text));
+    }
+    case TextEncoding::Windows1252: {
+        QStringEncoder enc("windows-1252");
+        if (enc.isValid()) {
+            const QByteArray bytes = enc(text);
+            TextEncoding back = TextEncoding::Utf8;
+            if (!enc.hasError() && decodeText(bytes, &back) == text)
+                return bytes;
+        }
+        return text.toUtf8();
+    }
+    case TextEncoding::Utf8: break;
+    }
+    return text.toUtf8();
 }
 
 QString readTextFile(const QString& fileName) {

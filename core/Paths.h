@@ -16,8 +16,14 @@ QString findShippedFile(const QString& name);
 QString findShippedFile(const QString& name, const QStringList& folders);
 // Whole text file; throws std::runtime_error when it cannot be read.
 QString readTextFile(const QString& fileName);
-// Decodes bytes as the program's text files are decoded.
-QString decodeText(const QByteArray& bytes);
+// How a text file was written: its byte-order mark, or the 8-bit fallback for text that is not UTF-8.
+enum class TextEncoding { Utf8, Utf8Bom, Utf16LE, Utf16BE, Windows1252 };
+
+// Decodes bytes as the program's text files are decoded; tells which encoding it took when asked.
+QString decodeText(const QByteArray& bytes, TextEncoding* used = nullptr);
+// Encodes text so that decodeText reads it back in the same encoding, byte-order mark included.
+// Text that Windows-1252 cannot hold is written as UTF-8 instead, so nothing is lost.
+QByteArray encodeText(const QString& text, TextEncoding encoding);
 // Writes lines with CR LF ends, UTF-8 without byte-order mark, replacing the file.
 void writeTextLines(const QString& fileName, const QStringList& lines);
 // Ensures a trailing '/'.

@@ -2,45 +2,25 @@
 
 #include "core/TextRoutines.h"
 
+#include <QDateTime>
 #include <QFile>
-#include <cmath>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
-#include <QStringDecoder>
+#include <cmath>
 
 namespace {
 
-struct IniLines {
-    QStringList lines;
-    QString eol = QStringLiteral("\r\n");
-};
-
-IniLines loadLines(const QString& file) {
-    IniLines ini;
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return ini;
-    const QByteArray bytes = f.readAll();
-    QString text;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        text = QString::fromUtf8(bytes.mid(3));
-    } else {
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        text = utf8(bytes);
-        if (utf8.hasError())
-            text = QString::fromLatin1(bytes);
-    }
-    if (!text.contains(QLatin1Char('\r')))
-        ini.eol = QStringLiteral("\n");
-    text.remove(QLatin1Char('\r'));
-    ini.lines = text.split(QLatin1Char('\n'));
-    if (!ini.lines.isEmpty() && ini.lines.last().isEmpty())
-        ini.lines.removeLast();
-    return ini;
-}
+// A file changed within this span of the moment it was read may have changed again in the same
+// tick of the file system's clock without its time showing it: such a copy is not trusted.
+constexpr qint64 kRacyMs = 2000;
 
 bool isSectionHeader(const QString& line, QString* name) {
-    const QString t = line.trimmed();
+    // Most lines are keys: look at the first character before building anything.
+    const QStringView head = QStringView(line).trimmed();
+    if (head.isEmpty() || head.front() != QLatin1Char('['))
+        return false;
+    const QString t = head.toString();
     if (t.size() < 2 || !t.startsWith(QLatin1Char('[')) || !t.endsWith(QLatin1Char(']')))
         return false;
     if (name)
@@ -48,28 +28,33 @@ bool isSectionHeader(const QString& line, QString* name) {
     return true;
 }
 
-// Index range [begin, end) of the section's key lines; begin == -1 when the section is missing.
-void findSection(const QStringList& lines, const QString& section, int& begin, int& end) {
-    begin = -1;
-    end = int(lines.size());
+// Index ranges [begin, end) of the key lines of every section of that name, in file order.
+QList<QPair<int, int>> findSections(const QStringList& lines, const QString& section) {
+    QList<QPair<int, int>> out;
+    int open = -1;
     for (int i = 0; i < lines.size(); ++i) {
         QString name;
         if (!isSectionHeader(lines.at(i), &name))
             continue;
-        if (begin >= 0) {
-            end = i;
-            return;
-        }
-        if (name.compare(section, Qt::CaseInsensitive) == 0)
-            begin = i + 1;
+        if (open >= 0)
+            out.append({open, i});
+        open = name.compare(section, Qt::CaseInsensitive) == 0 ? i + 1 : -1;
     }
+    if (open >= 0)
+        out.append({open, int(lines.size())});
+    return out;
+}
+
+// The key of a key=value line, as written (blanks around it dropped); empty for other lines.
+QStringView keyOf(const QString& line) {
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    return eq > 0 ? QStringView(line).left(eq).trimmed() : QStringView();
 }
 
 int findKey(const QStringList& lines, int begin, int end, const QString& key) {
     for (int i = begin; i < end; ++i) {
-        const QString& line = lines.at(i);
-        const int eq = line.indexOf(QLatin1Char('='));
-        if (eq > 0 && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+        const QStringView k = keyOf(lines.at(i));
+        if (!k.isEmpty() && k.compare(key, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
@@ -85,17 +70,71 @@ QLocale numberLocale() {
 
 TSettings::TSettings(const QString& settingsFile, const QString& section) : m_file(settingsFile), m_section(section) {}
 
+const TSettings::IniFile& TSettings::load() const {
+    const QFileInfo info(m_file);
+    const bool exists = info.isFile();
+    const qint64 size = exists ? info.size() : -1;
+    const qint64 modified = exists ? info.lastModified().toMSecsSinceEpoch() : 0;
+    if (m_loaded && exists == m_ini.exists && size == m_ini.size && modified == m_ini.modified &&
+        m_ini.readAt - modified > kRacyMs)
+        return m_ini;
+
+    IniFile ini;
+    ini.readAt = QDateTime::currentMSecsSinceEpoch();
+    QFile f(m_file);
+    if (exists && f.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = f.readAll();
+        ini.exists = true;
+        ini.size = size;
+        ini.modified = modified;
+        const QString text = decodeText(bytes, &ini.encoding);
+        bool eolSeen = false;
+        qsizetype start = 0;
+        const qsizetype n = text.size();
+        const QChar* data = text.constData();
+        ini.lines.reserve(text.size() / 16);
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = data[i].unicode();
+            if (c != u'\r' && c != u'\n')
+                continue;
+            const bool crlf = c == u'\r' && i + 1 < n && data[i + 1] == QLatin1Char('\n');
+            const char end = crlf ? 'b' : c == u'\r' ? 'r' : 'n';
+            ini.lines << text.mid(start, i - start);
+            ini.ends += end;
+            if (!eolSeen) {
+                ini.eol = end;
+                eolSeen = true;
+            }
+            if (crlf)
+                ++i;
+            start = i + 1;
+        }
+        if (start < n) {
+            ini.lines << text.mid(start);
+            ini.ends += '-';
+        }
+    }
+    // Keys are looked up many times a second; the first line of each key in the sections answers.
+    for (const auto& [begin, end] : findSections(ini.lines, m_section))
+        for (int i = begin; i < end; ++i) {
+            const QStringView k = keyOf(ini.lines.at(i));
+            if (k.isEmpty())
+                continue;
+            const QString folded = k.toString().toCaseFolded();
+            if (!ini.keys.contains(folded))
+                ini.keys.insert(folded, i);
+        }
+    m_ini = ini;
+    m_loaded = true;
+    return m_ini;
+}
+
 QString TSettings::readRaw(const QString& key) const {
-    const IniLines ini = loadLines(m_file);
-    int begin = 0;
-    int end = 0;
-    findSection(ini.lines, m_section, begin, end);
-    if (begin < 0)
+    const IniFile& ini = load();
+    const auto it = ini.keys.constFind(key.toCaseFolded());
+    if (it == ini.keys.constEnd())
         return {};
-    const int i = findKey(ini.lines, begin, end, key);
-    if (i < 0)
-        return {};
-    const QString& line = ini.lines.at(i);
+    const QString& line = ini.lines.at(*it);
     QString value = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
     if (value.isNull())
         value = QStringLiteral("");
@@ -103,31 +142,49 @@ QString TSettings::readRaw(const QString& key) const {
 }
 
 void TSettings::writeRaw(const QString& key, const QString& value) {
-    IniLines ini = loadLines(m_file);
-    int begin = 0;
-    int end = 0;
-    findSection(ini.lines, m_section, begin, end);
+    IniFile ini = load();
     const QString entry = key + QLatin1Char('=') + value;
-    if (begin < 0) {
-        ini.lines << QLatin1Char('[') + m_section + QLatin1Char(']') << entry;
+    // Every line gets an end before another follows it, so nothing is ever joined to the line before.
+    auto insertLine = [&ini](int at, const QString& line) {
+        if (at > 0 && ini.ends.at(at - 1) == '-')
+            ini.ends[at - 1] = ini.eol;
+        ini.lines.insert(at, line);
+        ini.ends.insert(at, ini.eol);
+    };
+    const QList<QPair<int, int>> sections = findSections(ini.lines, m_section);
+    int found = -1;
+    for (const auto& [begin, end] : sections)
+        if (found < 0)
+            found = findKey(ini.lines, begin, end, key);
+    if (found >= 0) {
+        ini.lines[found] = entry;
+    } else if (sections.isEmpty()) {
+        insertLine(int(ini.lines.size()), QLatin1Char('[') + m_section + QLatin1Char(']'));
+        insertLine(int(ini.lines.size()), entry);
     } else {
-        const int i = findKey(ini.lines, begin, end, key);
-        if (i >= 0) {
-            ini.lines[i] = entry;
-        } else {
-            int at = end;   // after the last non-blank line of the section
-            while (at > begin && ini.lines.at(at - 1).trimmed().isEmpty())
-                --at;
-            ini.lines.insert(at, entry);
-        }
+        const int begin = sections.first().first;
+        int at = sections.first().second;   // after the last non-blank line of the section
+        while (at > begin && ini.lines.at(at - 1).trimmed().isEmpty())
+            --at;
+        insertLine(at, entry);
     }
+    QString text;
+    for (int i = 0; i < ini.lines.size(); ++i) {
+        text += ini.lines.at(i);
+        const char end = ini.ends.at(i);
+        if (end == 'b')
+            text += QLatin1String("\r\n");
+        else if (end != '-')
+            text += QLatin1Char(end == 'r' ? '\r' : '\n');
+    }
+    const QByteArray out = encodeText(text, ini.encoding);
     QSaveFile f(m_file);
-    QByteArray out = ini.lines.join(ini.eol).toUtf8();
-    out += ini.eol.toLatin1();
     if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size() || !f.commit())
         throw SettingsError(QStringLiteral("Cannot save the setting \"%1\" to \"%2\": %3")
                                 .arg(key, m_file, f.errorString())
                                 .toStdString());
+    // The next get reads the file again when its time says the copy could be stale.
+    m_loaded = false;
 }
 
 QString TSettings::GetSetting(const QString& key, const QString& def) const {

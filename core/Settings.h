@@ -1,10 +1,18 @@
 #pragma once
-// TSettings: the settings file, an INI text with one section, read-through and write-through
-// (every get reads the file, every save writes it at once). A save replaces a key's line in
-// place or appends it to the section; reading never creates the file.
+// TSettings: the settings file, an INI text with one section, read-through and write-through:
+// every get sees the file as it is now and every save writes it at once. The parsed file is
+// kept and read again only when the file changed (time, size), because the displays ask for
+// the station keys on every clock tick. Lines may end in CR LF, LF or CR alone; a UTF-8 or
+// UTF-16 byte-order mark is honoured, other text is UTF-8 or else Windows-1252. A save replaces
+// a key's line in place or appends it to the section, keeps every other line, its line end and
+// the file's encoding as they were, and replaces the file through a temporary file; reading
+// never creates the file.
 // TGlobalProps: typed access to the station settings through a TSettings.
 // Collaborators: TForm1 (window keys), the setup dialog and the displays (station keys).
 
+#include "core/Paths.h"
+
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -39,12 +47,27 @@ public:
     static bool parseInteger(const QString& text, int& out);
 
 private:
+    struct IniFile {
+        QStringList lines;
+        QHash<QString, int> keys;   // case-folded key of the section(s) -> its first line
+        QByteArray ends;    // each line's own end: 'n' LF, 'r' CR, 'b' CR LF, '-' none (a last line without one)
+        char eol = 'b';     // for lines the program adds
+        TextEncoding encoding = TextEncoding::Utf8;
+        bool exists = false;
+        qint64 size = -1;
+        qint64 modified = 0;   // ms since the epoch
+        qint64 readAt = 0;
+    };
+    // The file as it is now: the kept copy, or a fresh read when the file changed.
+    const IniFile& load() const;
     // The value text of the key, or a null QString when the file, section or key is missing.
     QString readRaw(const QString& key) const;
     void writeRaw(const QString& key, const QString& value);
 
     QString m_file;
     QString m_section;
+    mutable IniFile m_ini;
+    mutable bool m_loaded = false;
 };
 
 enum class TDisType : unsigned char { SM = 0, KM = 1, NM = 2 };

@@ -51,8 +51,8 @@ int runHeadlessImport(const QString& dataDir, QTextStream& out, QTextStream& err
             if (!r.ok)
                 ++failed;
             out << importReportLine(r) << '\n';
-            for (auto it = r.skipReasons.cbegin(); it != r.skipReasons.cend(); ++it)
-                err << "  skipped " << it.value() << ": " << it.key() << '\n';
+            for (const QString& note : r.noteLines())
+                err << "  " << note << '\n';
             out.flush();
             err.flush();
         });

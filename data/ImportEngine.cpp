@@ -5,6 +5,7 @@
 #include "data/LineReader.h"
 #include "data/RecordParsers.h"
 #include "data/TableIndexes.h"
+#include "data/UlsRecordAssembler.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -59,11 +60,26 @@ QString ImportResult::failureText() const {
         .arg(file, where, error);
 }
 
+QStringList ImportResult::noteLines() const {
+    QStringList out;
+    for (auto it = skipReasons.cbegin(); it != skipReasons.cend(); ++it) {
+        const qint64 covered = skipReasonLines.value(it.key(), it.value());
+        out << (covered == it.value() ? QStringLiteral("%1: %2").arg(it.key()).arg(it.value())
+                                      : QStringLiteral("%1: %2 (covering %3 lines)").arg(it.key()).arg(it.value()).arg(covered));
+    }
+    if (repaired > 0)
+        out << QStringLiteral("records read after trimming a damaged start (a leading blank, control character or byte-order "
+                              "mark, or a record type in lower case): %1")
+                   .arg(repaired);
+    if (badDates > 0)
+        out << QStringLiteral("dates that are not real dates, stored as 1900-01-01: %1").arg(badDates);
+    return out;
+}
+
 QString ImportResult::skippedText() const {
-    QStringList reasons;
-    for (auto it = skipReasons.cbegin(); it != skipReasons.cend(); ++it)
-        reasons << QStringLiteral("%1: %2").arg(it.key()).arg(it.value());
-    return QStringLiteral("%1 of %2 lines of \"%3\" were skipped:\n%4").arg(skipped).arg(lines).arg(file, reasons.join(QLatin1Char('\n')));
+    QString head = skipped > 0 ? QStringLiteral("%1 of %2 lines of \"%3\" were skipped:").arg(skippedLines).arg(lines).arg(file)
+                               : QStringLiteral("\"%1\" was imported with these notes:").arg(file);
+    return head + QLatin1Char('\n') + noteLines().join(QLatin1Char('\n'));
 }
 
 QString importCaption(TDataType kind) {
@@ -197,13 +213,16 @@ void ImportEngine::load(Database& db, Stats& st) {
     tx.commit();
 }
 
-void ImportEngine::noteSkip(Stats& st, const char* reason, qint64 line) {
+void ImportEngine::noteSkip(Stats& st, const char* reason, qint64 line, qint64 lines) {
     ImportResult& r = st.result;
     ++r.skipped;
+    r.skippedLines += lines;
     const QString text = QString::fromLatin1(reason);
     ++r.skipReasons[text];
+    r.skipReasonLines[text] += lines;
     if (r.skipExamples.size() < kMaxSkipExamples)
-        r.skipExamples << QStringLiteral("line %1: %2").arg(line).arg(text);
+        r.skipExamples << (lines > 1 ? QStringLiteral("lines %1-%2: %3").arg(line).arg(line + lines - 1).arg(text)
+                                     : QStringLiteral("line %1: %2").arg(line).arg(text));
 }
 
 void ImportEngine::lineDone(LineReader& reader, Stats& st, qint64 lines) {
@@ -218,21 +237,24 @@ void ImportEngine::lineDone(LineReader& reader, Stats& st, qint64 lines) {
 
 void ImportEngine::loadUls(Database& db, LineReader& reader, Stats& st) {
     Statement ins(db, insertSql(m_job.kind));
-    UlsRecordAssembler records(reader, ulsRecordType(m_job.kind));
+    UlsRecordAssembler records(reader, ulsRecordType(m_job.kind), ulsFieldCount(m_job.kind));
     UlsRecordAssembler::Record rec;
     RowValues row;
     while (records.next(rec)) {
         st.line = rec.firstLine;
-        if (rec.orphan) {
-            noteSkip(st, skip::Orphan, rec.firstLine);
+        if (rec.skipReason) {
+            noteSkip(st, rec.skipReason, rec.firstLine, rec.lines());
         } else {
             if (rec.pieces > 1)
                 ++st.result.joined;
             if (const SkipReason why = buildUlsRow(m_job.kind, rec.text, st.counties, row)) {
-                noteSkip(st, why.text, rec.firstLine);
+                noteSkip(st, why.text, rec.firstLine, rec.lines());
             } else {
                 bindRow(ins, row);
                 ++st.result.rows;
+                st.result.badDates += row.badDates();
+                if (rec.repaired)
+                    ++st.result.repaired;
             }
         }
         // The assembler reads one line ahead; count only the lines of finished records.
@@ -249,7 +271,9 @@ void ImportEngine::loadCanadian(Database& db, LineReader& reader, Stats& st) {
     RowValues row;
     while (reader.next(line)) {
         st.line = reader.lineNumber();
-        if (const SkipReason why = buildCanadianRow(line, row)) {
+        if (reader.lastLineTooLong()) {
+            noteSkip(st, skip::TooLong, st.line);
+        } else if (const SkipReason why = buildCanadianRow(line, row)) {
             noteSkip(st, why.text, st.line);
         } else {
             bindRow(ins, row);
@@ -265,6 +289,11 @@ void ImportEngine::loadZip(Database& db, LineReader& reader, Stats& st) {
     ZipRow row;
     while (reader.next(physical)) {
         st.line = reader.lineNumber();
+        if (reader.lastLineTooLong()) {
+            noteSkip(st, skip::TooLong, st.line);
+            lineDone(reader, st, reader.lineNumber());
+            continue;
+        }
         // A CR on its own ends a line of the zip list as well.
         size_t start = 0;
         for (;;) {

@@ -32,15 +32,23 @@ struct ImportResult {
     qint64 errorLine = 0;       // 1-based line of the source file; 0 when not tied to a line
     qint64 lines = 0;           // lines read
     qint64 rows = 0;            // rows written (and committed when ok)
-    qint64 skipped = 0;         // records left out, by reason below
+    qint64 skipped = 0;         // records or runs of lines left out, by reason below
+    qint64 skippedLines = 0;    // lines they covered
     qint64 joined = 0;          // records put together from several lines
+    qint64 repaired = 0;        // records whose damaged start was read after trimming
+    qint64 badDates = 0;        // dates that were not real dates, stored as "1900-01-01"
     QMap<QString, qint64> skipReasons;
-    QStringList skipExamples;   // the first few, "line N: reason"
+    QMap<QString, qint64> skipReasonLines;
+    QStringList skipExamples;   // the first few, "line N: reason" or "lines N-M: reason"
     double seconds = 0.0;
 
+    // Something the user should hear about a successful import.
+    bool hasNotes() const { return skipped > 0 || badDates > 0 || repaired > 0; }
     // The texts the window shows and the headless importer prints.
     QString failureText() const;
     QString skippedText() const;
+    // One line per reason and per kind of mend, for a terse report.
+    QStringList noteLines() const;
 };
 Q_DECLARE_METATYPE(ImportResult)
 
@@ -77,7 +85,7 @@ private:
     void loadCanadian(Database& db, LineReader& reader, Stats& st);
     void loadZip(Database& db, LineReader& reader, Stats& st);
     void lineDone(LineReader& reader, Stats& st, qint64 lines);
-    void noteSkip(Stats& st, const char* reason, qint64 line);
+    void noteSkip(Stats& st, const char* reason, qint64 line, qint64 lines = 1);
 
     ImportJob m_job;
     std::atomic<bool> m_cancel{false};

@@ -9,10 +9,13 @@ namespace {
 
 [[noreturn]] void fail(const QString& what) { throw std::runtime_error(what.toStdString()); }
 
+constexpr size_t npos = std::string::npos;
+
 } // namespace
 
-LineReader::LineReader(const QString& fileName, qint64 blockSize)
-    : m_fileName(fileName), m_file(fileName), m_blockSize(blockSize > 0 ? blockSize : (8 << 20)) {
+LineReader::LineReader(const QString& fileName, qint64 blockSize, qint64 maxLineLength)
+    : m_fileName(fileName), m_file(fileName), m_blockSize(blockSize > 0 ? blockSize : (8 << 20)),
+      m_maxLine(maxLineLength > 0 ? maxLineLength : kMaxLineLength) {
     if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         fail(QStringLiteral("Cannot read \"%1\": %2").arg(fileName, m_file.errorString()));
     m_fileSize = m_file.isSequential() ? 0 : m_file.size();
@@ -25,6 +28,7 @@ bool LineReader::fill() {
     const size_t left = m_end - m_pos;
     if (m_pos > 0) {
         std::memmove(m_buf.data(), m_buf.data() + m_pos, left);
+        m_bufStart += qint64(m_pos);
         m_pos = 0;
         m_end = left;
     }
@@ -39,6 +43,11 @@ bool LineReader::fill() {
     }
     m_end += size_t(got);
     return true;
+}
+
+void LineReader::ensure(size_t n) {
+    while (m_end - m_pos < n && fill()) {
+    }
 }
 
 void LineReader::begin() {
@@ -59,14 +68,14 @@ void LineReader::begin() {
         m_buf.assign(utf8.constData(), size_t(utf8.size()));
         m_pos = 0;
         m_end = m_buf.size();
+        m_bufStart = 0;
         m_fileSize = qint64(m_end);
     }
-    // Only a file without any LF is CR-ended; look past a first line longer than the block.
+    // The first block gives the line count estimate; look past a first line longer than the block.
     auto hasLf = [this] { return std::memchr(m_buf.data() + m_pos, '\n', m_end - m_pos) != nullptr; };
     while (!hasLf() && m_end - m_pos < (1u << 20) && fill()) {
     }
-    m_crMode = !hasLf() && std::memchr(m_buf.data() + m_pos, '\r', m_end - m_pos) != nullptr;
-    const char term = m_crMode ? '\r' : '\n';
+    const char term = hasLf() ? '\n' : '\r';
     m_firstBlockBytes = qint64(m_end - m_pos);
     m_firstBlockLines = qint64(std::count(m_buf.data() + m_pos, m_buf.data() + m_end, term));
     m_firstBlockWhole = m_eof || (m_fileSize > 0 && qint64(m_end) >= m_fileSize);
@@ -74,26 +83,117 @@ void LineReader::begin() {
         ++m_firstBlockLines;
 }
 
+size_t LineReader::firstLf(size_t from, size_t limit) {
+    const qint64 fromAt = m_bufStart + qint64(from);
+    qint64 startAt = fromAt;
+    if (m_lfFrom >= 0 && fromAt >= m_lfFrom && fromAt <= m_lfAt) {
+        if (m_lfFound) {
+            const size_t at = size_t(m_lfAt - m_bufStart);
+            return at < limit ? at : npos;
+        }
+        startAt = m_lfAt;
+    } else {
+        m_lfFrom = fromAt;
+        m_lfAt = fromAt;
+        m_lfFound = false;
+    }
+    const size_t start = size_t(startAt - m_bufStart);
+    if (start >= limit)
+        return npos;
+    const void* hit = std::memchr(m_buf.data() + start, '\n', limit - start);
+    if (hit) {
+        const size_t at = size_t(static_cast<const char*>(hit) - m_buf.data());
+        m_lfAt = m_bufStart + qint64(at);
+        m_lfFound = true;
+        return at;
+    }
+    m_lfAt = m_bufStart + qint64(limit);
+    return npos;
+}
+
+void LineReader::deliver(std::string_view& line, size_t len, size_t used) {
+    line = std::string_view(m_buf.data() + m_pos, len);
+    m_lastLength = qint64(len);
+    m_pos += used;
+    m_consumed += qint64(used);
+    ++m_lineNumber;
+}
+
 bool LineReader::next(std::string_view& line) {
-    const char term = m_crMode ? '\r' : '\n';
-    for (;;) {
-        const char* start = m_buf.data() + m_pos;
-        const void* hit = m_pos < m_end ? std::memchr(start, term, m_end - m_pos) : nullptr;
-        if (hit || (m_eof && m_pos < m_end)) {
-            const char* stop = hit ? static_cast<const char*>(hit) : m_buf.data() + m_end;
-            size_t len = size_t(stop - start);
-            const size_t used = hit ? len + 1 : len;
-            if (!m_crMode && len > 0 && start[len - 1] == '\r')
-                --len;
-            line = std::string_view(start, len);
-            m_pos += used;
-            m_consumed += qint64(used);
-            ++m_lineNumber;
+    m_tooLong = false;
+    const size_t bound = size_t(m_maxLine);
+    ensure(bound + 2);
+    if (m_pos >= m_end)
+        return false;
+    const size_t p = m_pos;
+    const size_t lf = firstLf(p, std::min(m_end, p + bound + 2));
+    if (lf != npos) {
+        size_t len = lf - p;
+        if (len > 0 && m_buf[lf - 1] == '\r')
+            --len;
+        if (len <= bound) {
+            deliver(line, len, lf - p + 1);
             return true;
         }
-        if (!fill() && m_pos >= m_end)
-            return false;
+        deliver(line, 0, lf - p + 1);
+        m_lastLength = qint64(len);
+        m_tooLong = true;
+        return true;
     }
+    // No LF within the bound: here the file ends its lines with CR alone, or the line is too long.
+    const void* cr = std::memchr(m_buf.data() + p, '\r', std::min(m_end, p + bound + 1) - p);
+    if (cr) {
+        const size_t at = size_t(static_cast<const char*>(cr) - m_buf.data());
+        deliver(line, at - p, at - p + 1);
+        return true;
+    }
+    if (m_eof && m_end - p <= bound) {
+        deliver(line, m_end - p, m_end - p);
+        return true;
+    }
+    skipLongLine();
+    line = std::string_view();
+    return true;
+}
+
+void LineReader::skipLongLine() {
+    qint64 length = 0;
+    auto pass = [&](size_t n) {
+        m_pos += n;
+        m_consumed += qint64(n);
+    };
+    for (;;) {
+        const char* s = m_buf.data() + m_pos;
+        const size_t n = m_end - m_pos;
+        const char* lf = static_cast<const char*>(std::memchr(s, '\n', n));
+        const size_t upto = lf ? size_t(lf - s) : n;
+        const char* cr = static_cast<const char*>(std::memchr(s, '\r', upto));
+        if (cr) {
+            const size_t at = size_t(cr - s);
+            if (at + 1 == n && !m_eof) {
+                // Perhaps the CR of a CR LF pair: see the next byte first.
+                length += qint64(at);
+                pass(at);
+                fill();
+                continue;
+            }
+            length += qint64(at);
+            pass(at + 1 < n && s[at + 1] == '\n' ? at + 2 : at + 1);
+            break;
+        }
+        if (lf) {
+            length += qint64(upto);
+            pass(upto + 1);
+            break;
+        }
+        length += qint64(n);
+        pass(n);
+        if (!fill())
+            break;
+    }
+    ++m_lineNumber;
+    m_lastLength = length;
+    m_tooLong = true;
 }
 
 qint64 LineReader::estimatedTotalLines() const {
@@ -109,78 +209,4 @@ qint64 LineReader::estimatedTotalLines() const {
     if (m_fileSize <= 0 || perByte <= 0.0)
         return m_lineNumber;
     return std::max(m_lineNumber, qint64(perByte * double(m_fileSize) + 0.5));
-}
-
-// ---------------------------------------------------------------------------
-
-UlsRecordAssembler::UlsRecordAssembler(LineReader& reader, std::string_view recordType)
-    : m_reader(reader), m_prefix(std::string(recordType) + '|') {}
-
-bool UlsRecordAssembler::startsRecord(std::string_view piece) const {
-    return piece.size() >= m_prefix.size() && piece.compare(0, m_prefix.size(), m_prefix) == 0;
-}
-
-bool UlsRecordAssembler::nextPiece(std::string_view& piece, qint64& line) {
-    if (!m_lineOpen) {
-        if (!m_reader.next(m_line))
-            return false;
-        m_lineOpen = true;
-        m_lineNo = m_reader.lineNumber();
-    }
-    line = m_lineNo;
-    const size_t cr = m_line.find('\r');
-    if (cr == std::string_view::npos) {
-        piece = m_line;
-        m_lineOpen = false;
-    } else {
-        piece = m_line.substr(0, cr);
-        m_line.remove_prefix(cr + 1);
-    }
-    return true;
-}
-
-bool UlsRecordAssembler::next(Record& out) {
-    std::string_view piece;
-    qint64 line = 0;
-    while (nextPiece(piece, line)) {
-        if (piece.empty())
-            continue;
-        if (startsRecord(piece)) {
-            if (m_hasPending) {
-                m_out.swap(m_pending);
-                out = {m_out, m_pendingLine, m_pendingLastLine, m_pendingPieces, false};
-                m_pending.assign(piece);
-                m_pendingLine = line;
-                m_pendingLastLine = line;
-                m_pendingPieces = 1;
-                return true;
-            }
-            m_pending.assign(piece);
-            m_pendingLine = line;
-            m_pendingLastLine = line;
-            m_pendingPieces = 1;
-            m_hasPending = true;
-            continue;
-        }
-        if (m_hasPending) {
-            const bool tight = m_pending.empty() || m_pending.back() == '|' || m_pending.back() == ' ' || piece.front() == '|' ||
-                               piece.front() == ' ';
-            if (!tight)
-                m_pending += ' ';
-            m_pending.append(piece);
-            m_pendingLastLine = line;
-            ++m_pendingPieces;
-            continue;
-        }
-        m_orphan.assign(piece);
-        out = {m_orphan, line, line, 1, true};
-        return true;
-    }
-    if (m_hasPending) {
-        m_hasPending = false;
-        m_out.swap(m_pending);
-        out = {m_out, m_pendingLine, m_pendingLastLine, m_pendingPieces, false};
-        return true;
-    }
-    return false;
 }

@@ -23,24 +23,51 @@ bool allDigits(std::string_view s) {
 
 constexpr std::string_view kNoDate = "1900-01-01";
 
+int number(std::string_view s) {
+    int n = 0;
+    for (const char c : s)
+        n = n * 10 + (c - '0');
+    return n;
+}
+
+// A day that exists in the proleptic Gregorian calendar.
+bool isCalendarDate(std::string_view year, std::string_view month, std::string_view day) {
+    if (!allDigits(year) || !allDigits(month) || !allDigits(day))
+        return false;
+    const int y = number(year), m = number(month), d = number(day);
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1 || m < 1 || m > 12 || d < 1)
+        return false;
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return d <= kDays[m - 1] + (m == 2 && leap ? 1 : 0);
+}
+
+bool isBlank(std::string_view s) {
+    for (const char c : s)
+        if (static_cast<unsigned char>(c) > 32)
+            return false;
+    return true;
+}
+
 } // namespace
 
-void appendParseDate(std::string_view d, std::string& out) {
-    if (d.size() == 10 && d[2] == '/' && d[5] == '/') {
+bool appendParseDate(std::string_view d, std::string& out) {
+    if (d.size() == 10 && d[2] == '/' && d[5] == '/' && isCalendarDate(d.substr(6, 4), d.substr(0, 2), d.substr(3, 2))) {
         out.append(d.substr(6, 4));
         out += '-';
         out.append(d.substr(0, 2));
         out += '-';
         out.append(d.substr(3, 2));
-        return;
+        return true;
     }
     // Already in the stored form: keep it rather than lose the date.
-    if (d.size() == 10 && d[4] == '-' && d[7] == '-' && allDigits(d.substr(0, 4)) && allDigits(d.substr(5, 2)) &&
-        allDigits(d.substr(8, 2))) {
+    if (d.size() == 10 && d[4] == '-' && d[7] == '-' && isCalendarDate(d.substr(0, 4), d.substr(5, 2), d.substr(8, 2))) {
         out.append(d);
-        return;
+        return true;
     }
+    // Text that is not a real date would sort and compare as garbage: it becomes the missing-date mark.
     out.append(kNoDate);
+    return isBlank(d);
 }
 
 QString ParseDate(const QString& d) {
@@ -190,6 +217,7 @@ QString CountyTable::ParseCounty(const QString& v) const {
 void RowValues::clear() {
     m_arena.clear();
     m_spans.clear();
+    m_badDates = 0;
 }
 
 void RowValues::add(std::string_view v) {
@@ -204,7 +232,8 @@ void RowValues::addProperCase(std::string_view v) {
 
 void RowValues::addDate(std::string_view v) {
     const size_t start = m_arena.size();
-    appendParseDate(v, m_arena);
+    if (!appendParseDate(v, m_arena))
+        ++m_badDates;
     m_spans.emplace_back(start, m_arena.size() - start);
 }
 
@@ -342,6 +371,8 @@ std::string_view ulsRecordType(TDataType kind) {
 }
 
 bool isUlsKind(TDataType kind) { return !ulsRecordType(kind).empty(); }
+
+int ulsFieldCount(TDataType kind) { return isUlsKind(kind) ? layoutFor(kind).fields : 0; }
 
 bool splitUlsRecord(TDataType kind, std::string_view record, std::vector<std::string_view>& fields) {
     const UlsLayout& layout = layoutFor(kind);

@@ -17,9 +17,10 @@
 #include <unordered_map>
 #include <vector>
 
-// ULS date mm/dd/yyyy -> yyyy-mm-dd; anything else "1900-01-01".
+// ULS date mm/dd/yyyy -> yyyy-mm-dd; anything else, a day that does not exist included, "1900-01-01".
 QString ParseDate(const QString& d);
-void appendParseDate(std::string_view d, std::string& out);
+// Appends the stored form; false when the text was neither blank nor a real date.
+bool appendParseDate(std::string_view d, std::string& out);
 
 // The comma-separated-values scanner of the zip list (enclosing quotes removed, doubled quotes kept).
 QStringList ParseCSV(const QString& S, QChar ADelimiter, QChar AQuoteChar);
@@ -55,10 +56,13 @@ public:
     void add(std::string_view v);
     void addProperCase(std::string_view v);
     void addDate(std::string_view v);
+    // Dates of this row that were not real dates and were stored as "1900-01-01".
+    int badDates() const { return m_badDates; }
 
 private:
     std::string m_arena;
     std::vector<std::pair<size_t, size_t>> m_spans;
+    int m_badDates = 0;
 };
 
 // Why a record was left out; the texts are fixed so the engine can count them.
@@ -72,15 +76,21 @@ inline constexpr const char* ShortAM = "AM record with fewer than 16 fields";
 inline constexpr const char* ShortEN = "EN record with 22 fields or fewer";
 inline constexpr const char* ShortHD = "HD record with fewer than 44 fields";
 inline constexpr const char* StrayBar = "record with an extra \"|\" that could not be placed";
-inline constexpr const char* Orphan = "line that continues no record";
 inline constexpr const char* EmptyLine = "empty line";
 inline constexpr const char* ShortZip = "zip line with fewer than three fields";
 inline constexpr const char* ZipNumber = "zip line whose latitude or longitude is not a number";
+inline constexpr const char* TooLong = "line longer than 65536 bytes";
+inline constexpr const char* Orphan = "line that continues no record";
+inline constexpr const char* ExtraFields =
+    "line that holds more fields than the record before it can take and no recognisable record type";
+inline constexpr const char* TooLongRecord = "line that would make the record before it longer than 65536 bytes";
 } // namespace skip
 
 // The record type at the start of every ULS line of the kind's file: "AM", "EN" or "HD".
 std::string_view ulsRecordType(TDataType kind);
 bool isUlsKind(TDataType kind);
+// Fields of today's layout of the kind's records (0 for the other kinds).
+int ulsFieldCount(TDataType kind);
 
 // Splits a ULS record at "|" (fields counted from 1 as in the published layouts: fields[0] is
 // field 1). When the record has more fields than today's layout, the extra separators are

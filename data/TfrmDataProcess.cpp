@@ -105,7 +105,7 @@ void TfrmDataProcess::QueryFinished(const ImportResult& result) {
     emit importFinished(result);
     if (!result.ok)
         CenteredMessageDialog(this, result.failureText(), result.cancelled ? MsgKind::Information : MsgKind::Error, MsgButton::Ok);
-    else if (result.skipped > 0 && m_reportSkipped)
+    else if (result.hasNotes() && m_reportSkipped)
         CenteredMessageDialog(this, result.skippedText(), MsgKind::Information, MsgButton::Ok);
     done(result.ok ? QDialog::Accepted : QDialog::Rejected);
 }

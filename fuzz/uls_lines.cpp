@@ -1,9 +1,10 @@
 // The ULS line reader and record assembler on any file. Properties: the lines do not depend on
 // the block size the file is read in; the assembler hands out records that start with the
-// file's record type, orphan pieces only before the first record, and line numbers in order.
+// file's record type or are runs of skipped lines with their reason, and line numbers in order.
 
 #include "FuzzSupport.h"
 #include "data/LineReader.h"
+#include "data/UlsRecordAssembler.h"
 
 #include <string>
 #include <vector>
@@ -42,19 +43,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LineReader reader(file, wholeBlock);
     UlsRecordAssembler assembler(reader, type);
     UlsRecordAssembler::Record record;
-    bool seenRecord = false;
     qint64 lastLine = 0;
     while (assembler.next(record)) {
-        QM_FUZZ_CHECK(!record.text.empty());
         QM_FUZZ_CHECK(record.pieces >= 1);
         QM_FUZZ_CHECK(record.firstLine >= 1 && record.firstLine <= record.lastLine);
         QM_FUZZ_CHECK(record.lastLine <= qint64(whole.size()));
         QM_FUZZ_CHECK(record.firstLine >= lastLine);
         lastLine = record.lastLine;
-        if (record.orphan) {
-            QM_FUZZ_CHECK(!seenRecord);
+        if (record.skipReason) {
+            QM_FUZZ_CHECK(record.text.empty());
         } else {
-            seenRecord = true;
             QM_FUZZ_CHECK(record.text.size() > type.size() && record.text.substr(0, type.size()) == type &&
                           record.text[type.size()] == '|');
         }

@@ -8,11 +8,14 @@
 #include "core/Settings.h"
 #include "core/SharedRoutines.h"
 #include "core/TextRoutines.h"
+#include "core/TimeText.h"
 #include "tests/support/HttpServer.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -46,6 +49,9 @@ private slots:
     void settingsIntegerParsing();
     void settingsFloatRoundTripAndGarbage();
     void settingsSectionAndKeyCaseInsensitive();
+    void settingsFileForms_data();
+    void settingsFileForms();
+    void settingsReadAgainOnlyWhenChanged();
 
     void properCase_data();
     void properCase();
@@ -59,14 +65,18 @@ private slots:
     void checkDatabasesHalfFilledImportsOnlyEntities();
     void checkDatabasesFilledImportsNothing();
     void schemaHasColumnsInOrder();
+    void callSignIndexUpgradedOnce();
 
     void stateListExcludesProvincesAndAppends();
     void readUrlReturnsBodyAndFailsOnError();
     void versionDataHasFourNumbers();
     void databaseSwap();
+    void damagedDatabaseNamesTheFile();
     void updateRule_data();
     void updateRule();
     void serviceConfigFromFile();
+    void dateTimeTextHasFourDigitYear_data();
+    void dateTimeTextHasFourDigitYear();
 
 private:
     QString m_dist;
@@ -110,6 +120,93 @@ void TestCore::settingsWritesAndReplacesInPlace() {
     QCOMPARE(s.GetSetting(QStringLiteral("gridsquare"), QStringLiteral("?")), QStringLiteral("FN31pr"));
     s.SaveSetting(QStringLiteral("FontSize"), 14);
     QCOMPARE(readAll(file), QStringLiteral("[Other]\nx=1\n[settings]\nGridSquare = FN31pr \nFontSize=14\n\n[Last]\ny=2\n"));
+}
+
+namespace {
+
+QByteArray utf16(const QByteArray& utf8, bool littleEndian) {
+    QStringEncoder enc(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+    return QByteArray(littleEndian ? "\xFF\xFE" : "\xFE\xFF") + QByteArray(enc(QString::fromUtf8(utf8)));
+}
+
+} // namespace
+
+void TestCore::settingsFileForms_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");   // once DisType=2 is saved
+    QTest::addColumn<QString>("fontName");   // read before and after the save
+
+    const QByteArray body = "[Settings]\r\nForm1_Top=120\r\nFontName=Courier New\r\n; kept as it is\r\nTheme=Carbon\r\n";
+    const QByteArray saved = "[Settings]\r\nForm1_Top=120\r\nFontName=Courier New\r\n; kept as it is\r\nTheme=Carbon\r\nDisType=2\r\n";
+    QByteArray cr = body, savedCr = saved;
+    cr.replace("\r\n", "\r");
+    savedCr.replace("\r\n", "\r");
+    QTest::newRow("CR only") << cr << savedCr << "Courier New";
+    QTest::newRow("UTF-8 mark, CR LF") << "\xEF\xBB\xBF" + body << "\xEF\xBB\xBF" + saved << "Courier New";
+    QTest::newRow("UTF-16 LE") << utf16(body, true) << utf16(saved, true) << "Courier New";
+    QTest::newRow("UTF-16 BE") << utf16(body, false) << utf16(saved, false) << "Courier New";
+    QTest::newRow("Windows-1252") << QByteArray("[Settings]\nFontName=Caf\xE9\n") << QByteArray("[Settings]\nFontName=Caf\xE9\nDisType=2\n")
+                                  << QString::fromUtf8("Café");
+    QTest::newRow("last line without an end") << QByteArray("[Settings]\r\nFontName=Arial") << QByteArray("[Settings]\r\nFontName=Arial\r\nDisType=2\r\n")
+                                              << "Arial";
+    QTest::newRow("mixed line ends kept") << QByteArray("[Settings]\rFontName=Arial\nTheme=Sky\r\n") << QByteArray("[Settings]\rFontName=Arial\nTheme=Sky\r\nDisType=2\r")
+                                          << "Arial";
+    QTest::newRow("section written twice by an older program")
+        << QByteArray("[Settings]\r\nFontName=Arial\r\n[Settings]\r\nDisType=1\r\n")
+        << QByteArray("[Settings]\r\nFontName=Arial\r\n[Settings]\r\nDisType=2\r\n") << "Arial";
+}
+
+void TestCore::settingsFileForms() {
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, fontName);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Quillmarsh.cfg"));
+    writeFile(file, before);
+    TSettings s(file);
+    QCOMPARE(s.GetSetting(QStringLiteral("FontName"), QStringLiteral("?")), fontName);
+    TGlobalProps g;
+    g.setDisType(s, TDisType::NM);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), after);
+    // A fresh reader sees every value, the saved one included.
+    TSettings again(file);
+    QCOMPARE(again.GetSetting(QStringLiteral("FontName"), QStringLiteral("?")), fontName);
+    QCOMPARE(g.DisType(again), TDisType::NM);
+    if (fontName == QLatin1String("Courier New"))
+        QCOMPARE(again.GetSetting(QStringLiteral("Form1_Top"), -1), 120);
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{QStringLiteral("Quillmarsh.cfg")});
+}
+
+void TestCore::settingsReadAgainOnlyWhenChanged() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Quillmarsh.cfg"));
+    auto writeStamped = [&](const QByteArray& bytes, const QDateTime& stamp) {
+        writeFile(file, bytes);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    };
+    const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+    writeStamped("[Settings]\nTheme=Carbon\n", hourAgo);
+    TSettings s(file);
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Carbon"));
+    // Same time and size: the kept copy answers (the clock asks every second; the file is not read again).
+    writeStamped("[Settings]\nTheme=Cobalt\n", hourAgo);
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Carbon"));
+    // A change of time, or of size, is read.
+    writeStamped("[Settings]\nTheme=Cobalt\n", hourAgo.addSecs(60));
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Cobalt"));
+    writeStamped("[Settings]\nTheme=Sky\n", hourAgo.addSecs(60));
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Sky"));
+    // A file changed just now may change again within the same tick of its clock: it is not trusted.
+    writeFile(file, "[Settings]\nTheme=Alto\n");
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Alto"));
+    writeFile(file, "[Settings]\nTheme=Bass\n");
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("Bass"));
+    QFile::remove(file);
+    QCOMPARE(s.GetSetting(QStringLiteral("Theme"), QStringLiteral("?")), QStringLiteral("?"));
 }
 
 void TestCore::settingsIntegerParsing_data() {
@@ -323,6 +420,32 @@ void TestCore::schemaHasColumnsInOrder() {
     QCOMPARE(f.zipdb.scalar(QStringLiteral("select max(key) from zipcodes")).toInt(), 2);
 }
 
+void TestCore::callSignIndexUpgradedOnce() {
+    Fixture f;
+    auto indexSql = [&] {
+        return f.condb.scalar(QStringLiteral("select sql from sqlite_master where name='idx_en_call'")).toString();
+    };
+    upgradeCallSignIndex(f.condb);   // no licence table yet: nothing to do
+    QCOMPARE(indexSql(), QString());
+    runSchemaScript(f.condb, QStringLiteral("fcc.sql"));
+    const QString fresh = indexSql();
+    QVERIFY2(fresh.contains(QStringLiteral("service")), qPrintable(fresh));
+    upgradeCallSignIndex(f.condb);
+    QCOMPARE(indexSql(), fresh);
+
+    // A database made with the one-column index gets the wider one; its rows are untouched.
+    f.condb.exec(QStringLiteral("DROP INDEX idx_en_call; CREATE INDEX idx_en_call ON FCC_EN (call_sign);"
+                                "insert into FCC_EN(unique_system_identifier, call_sign, service) values('1','W1AW','AMAT')"));
+    upgradeCallSignIndex(f.condb);
+    QCOMPARE(indexSql(), fresh);
+    QCOMPARE(f.condb.scalar(QStringLiteral("select call_sign from FCC_EN where call_sign >= 'W' and service='AMAT'")).toString(),
+             QStringLiteral("W1AW"));
+    // The one index is also rebuilt when it is missing altogether.
+    f.condb.exec(QStringLiteral("DROP INDEX idx_en_call"));
+    upgradeCallSignIndex(f.condb);
+    QCOMPARE(indexSql(), fresh);
+}
+
 void TestCore::stateListExcludesProvincesAndAppends() {
     Fixture f;
     runSchemaScript(f.zipdb, QStringLiteral("postal.sql"));
@@ -397,6 +520,29 @@ void TestCore::databaseSwap() {
     QVERIFY(!QFile::exists(bak));
 }
 
+void TestCore::damagedDatabaseNamesTheFile() {
+    QTemporaryDir dir;
+    for (const QString& name : {QStringLiteral("FCCdata.db"), QStringLiteral("postal.db")}) {
+        const QString file = dir.filePath(name);
+        writeFile(file, QByteArray(4096, 'x'));
+        Database db;
+        db.open(file);
+        try {
+            db.tableExists(QStringLiteral("canada"));
+            QFAIL("a damaged database was read");
+        } catch (const DatabaseError& e) {
+            QVERIFY2(e.message().contains(file), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("damaged")), qPrintable(e.message()));
+        }
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, db.exec(QStringLiteral("create table t(a)")));
+        try {
+            db.exec(QStringLiteral("create table t(a)"));
+        } catch (const DatabaseError& e) {
+            QVERIFY2(e.message().contains(file), qPrintable(e.message()));
+        }
+    }
+}
+
 void TestCore::updateRule_data() {
     QTest::addColumn<QString>("published");
     QTest::addColumn<QString>("own");
@@ -434,6 +580,25 @@ void TestCore::serviceConfigFromFile() {
     // The shipped file names no update site, so the check is off.
     QCOMPARE(loadServiceConfig().versionFileUrl(), QString());
     QCOMPARE(loadServiceConfig(dir.filePath(QStringLiteral("absent.ini"))).amateurArchiveUrl(), ServiceConfig().amateurArchiveUrl());
+}
+
+void TestCore::dateTimeTextHasFourDigitYear_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    // Each locale's own short date and long time, only the year widened to four digits.
+    QTest::newRow("en_US") << "en_US" << "5/7/2024 5:21:09 AM";
+    QTest::newRow("en_GB") << "en_GB" << "07/05/2024 05:21:09";
+    QTest::newRow("de_DE") << "de_DE" << "07.05.2024 05:21:09";
+}
+
+void TestCore::dateTimeTextHasFourDigitYear() {
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(locale));
+    const QString shown = DateTimeText(QDateTime(QDate(2024, 5, 7), QTime(5, 21, 9)));
+    QLocale::setDefault(previous);
+    QCOMPARE(shown, text);
 }
 
 QTEST_GUILESS_MAIN(TestCore)

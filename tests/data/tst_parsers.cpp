@@ -4,6 +4,7 @@
 #include "core/TextRoutines.h"
 #include "data/ByteText.h"
 #include "data/LineReader.h"
+#include "data/UlsRecordAssembler.h"
 #include "data/RecordParsers.h"
 #include "TestSupport.h"
 
@@ -23,6 +24,8 @@ private slots:
     void utf8Validation();
     void lineReader_data();
     void lineReader();
+    void lineReaderBound_data();
+    void lineReaderBound();
     void lineReaderMissingFile();
     void lineCountEstimate();
     void assembler_data();
@@ -158,6 +161,42 @@ void TestParsers::lineReader() {
     }
 }
 
+void TestParsers::lineReaderBound_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("lines");   // a line over the bound of 8 shows as "<N>", its length
+    QTest::newRow("long line between short ones") << QByteArray("short\nabcdefghijk\nend\n") << QStringList{"short", "<11>", "end"};
+    QTest::newRow("long line with CR LF") << QByteArray("abcdefghijk\r\nx") << QStringList{"<11>", "x"};
+    QTest::newRow("the bound itself") << QByteArray("abcdefgh\r\n") << QStringList{"abcdefgh"};
+    QTest::newRow("long line at the end") << QByteArray("ab\nabcdefghijklmn") << QStringList{"ab", "<14>"};
+    QTest::newRow("cr only") << QByteArray("ab\rcd\r") << QStringList{"ab", "cd"};
+    QTest::newRow("stray cr with an LF close by") << QByteArray("ab\rcd\nef\n") << QStringList{"ab\rcd", "ef"};
+    QTest::newRow("cr-ended lines, LF far away") << QByteArray("ab\rcd\rxxxxxxxxxxxx\n") << QStringList{"ab", "cd", "<12>"};
+    QTest::newRow("long line ended by a lone cr") << QByteArray("abcdefghijklmn\rxy\n") << QStringList{"<14>", "xy"};
+    QTest::newRow("long line ended by cr lf") << QByteArray("abcdefghijklmn\r\nxy") << QStringList{"<14>", "xy"};
+}
+
+void TestParsers::lineReaderBound() {
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, lines);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("lines.txt"));
+    writeBytes(file, content);
+    for (const qint64 block : {1, 2, 3, 5, 64}) {
+        LineReader reader(file, block, 8);
+        QStringList got;
+        std::string_view line;
+        while (reader.next(line)) {
+            if (reader.lastLineTooLong()) {
+                QVERIFY(line.empty());
+                got << QStringLiteral("<%1>").arg(reader.lastLineLength());
+            } else {
+                got << bytetext::toQString(line);
+            }
+        }
+        QCOMPARE(got, lines);
+    }
+}
+
 void TestParsers::lineReaderMissingFile() {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("absent.dat"));
@@ -201,7 +240,7 @@ void TestParsers::assembler_data() {
     QTest::newRow("three lines") << QByteArray("EN|1|a\r\nb\r\nc|d\r\n") << QStringList{"EN|1|a b c|d@1"};
     QTest::newRow("cr before crlf") << QByteArray("EN|1|a\r\r\nEN|2|b") << QStringList{"EN|1|a@1", "EN|2|b@2"};
     QTest::newRow("empty lines ignored") << QByteArray("EN|1|a\r\n\r\nEN|2|b\r\n") << QStringList{"EN|1|a@1", "EN|2|b@3"};
-    QTest::newRow("leading junk is an orphan") << QByteArray("junk\r\nEN|1|a\r\n") << QStringList{"!junk@1", "EN|1|a@2"};
+    QTest::newRow("leading junk is an orphan") << QByteArray("junk\r\nEN|1|a\r\n") << QStringList{"!@1", "EN|1|a@2"};
     QTest::newRow("other record type continues") << QByteArray("EN|1|a\r\nHD|2|b") << QStringList{"EN|1|a HD|2|b@1"};
     QTest::newRow("lf only") << QByteArray("EN|1|a\nEN|2|b\n") << QStringList{"EN|1|a@1", "EN|2|b@2"};
 }
@@ -218,7 +257,7 @@ void TestParsers::assembler() {
         UlsRecordAssembler::Record rec;
         QStringList got;
         while (assembler.next(rec))
-            got << (rec.orphan ? QStringLiteral("!") : QString()) + bytetext::toQString(rec.text) + QLatin1Char('@') +
+            got << (rec.skipReason ? QStringLiteral("!") : QString()) + bytetext::toQString(rec.text) + QLatin1Char('@') +
                        QString::number(rec.firstLine);
         QCOMPARE(got, records);
     }

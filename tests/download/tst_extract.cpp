@@ -101,6 +101,8 @@ private slots:
     void hostileNames();
     void sizeBound();
     void memberLongerThanDeclared();
+    void archiveBounds_data();
+    void archiveBounds();
 };
 
 void TestExtract::memberPath_data() {
@@ -300,6 +302,69 @@ void TestExtract::memberLongerThanDeclared() {
     }
     QCOMPARE(readAll(target + QStringLiteral("/EN.dat")), kOlder);
     QCOMPARE(allFiles(target), QStringList{QStringLiteral("EN.dat")});
+}
+
+void TestExtract::archiveBounds_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("more members than allowed") << QStringLiteral("members") << QStringLiteral("holds 6 members");
+    QTest::newRow("more bytes in all than allowed") << QStringLiteral("total") << QStringLiteral("would unpack to more than");
+    QTest::newRow("zeros that expand a thousandfold") << QStringLiteral("bomb") << QStringLiteral("times its size");
+    QTest::newRow("more than the disk has free") << QStringLiteral("disk") << QStringLiteral("not enough free disk space");
+    QTest::newRow("an encrypted member") << QStringLiteral("encrypted") << QStringLiteral("is encrypted");
+    QTest::newRow("a folder named like the archive") << QStringLiteral("folder") << QStringLiteral("is a folder");
+}
+
+void TestExtract::archiveBounds() {
+    QFETCH(QString, kind);
+    QFETCH(QString, says);
+    QTemporaryDir root;
+    const QString zip = root.filePath(QStringLiteral("l_amat.zip"));
+    const QString target = root.filePath(QStringLiteral("AMAT"));
+    ArchiveLimits limits;
+    limits.freeSpace = [](const QString&) { return qint64(1) << 40; };
+    QList<Entry> members;
+    // Each member alone is within every bound; only the archive as a whole is not.
+    for (int i = 0; i < 6; ++i)
+        members.append({"m" + QByteArray::number(i) + ".dat", kind == QLatin1String("bomb") ? QByteArray(1 << 20, '\0') : textLines(2000)});
+    if (kind == QLatin1String("members")) {
+        limits.maxMembers = 5;
+    } else if (kind == QLatin1String("total")) {
+        limits.maxTotalSize = quint64(textLines(2000).size()) * 5;
+    } else if (kind == QLatin1String("bomb")) {
+        limits.expansionFloor = 1 << 20;
+    } else if (kind == QLatin1String("disk")) {
+        limits.freeSpace = [](const QString&) { return qint64(64) << 20; };
+    } else if (kind == QLatin1String("encrypted")) {
+        members = {{"EN.dat", textLines(10), true}};
+    }
+    if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(zip));
+    } else {
+        writeZip(zip, members);
+    }
+    if (kind == QLatin1String("encrypted")) {
+        // The general purpose flag's bit 0, in both headers, marks the member as encrypted.
+        QByteArray bytes = readAll(zip);
+        const qsizetype local = bytes.indexOf("PK\x03\x04");
+        const qsizetype central = bytes.indexOf("PK\x01\x02");
+        bytes[local + 6] = char(bytes[local + 6] | 1);
+        bytes[central + 8] = char(bytes[central + 8] | 1);
+        writeFile(zip, bytes);
+    }
+    try {
+        extractArchive(zip, target, limits);
+        QFAIL("the archive was extracted");
+    } catch (const ArchiveError& e) {
+        QVERIFY2(e.message().contains(zip), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(says, Qt::CaseInsensitive), qPrintable(e.message()));
+    }
+    QVERIFY(!QFileInfo::exists(target));
+    // The same archive within the bounds is extracted whole.
+    if (kind == QLatin1String("members") || kind == QLatin1String("total") || kind == QLatin1String("disk")) {
+        QCOMPARE(extractArchive(zip, target, ArchiveLimits{}), 6);
+        QVERIFY(readAll(target + QStringLiteral("/m5.dat")) == textLines(2000));
+    }
 }
 
 QObject* makeTestExtract() { return new TestExtract; }
