@@ -4,7 +4,6 @@
 #include "core/Paths.h"
 #include "core/SchemaCheck.h"
 #include "data/TableIndexes.h"
-#include "data/TfrmDataProcess.h"
 #include "ui/ErrorApplication.h"
 #include "ui/MessageDialog.h"
 #include "ui/StyleManager.h"
@@ -29,6 +28,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -127,22 +127,6 @@ void TForm1::FormCreate() {
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, reporting(this, &TForm1::Timer1Timer));
 
-    m_importStep = [this](const ImportJob& job) {
-        // A source that is not there (no download yet, an offline first start) is told once at
-        // the end instead of failing one window after another.
-        if (!QFileInfo::exists(job.sourceFile)) {
-            m_importMissing << QDir::toNativeSeparators(job.sourceFile);
-            return;
-        }
-        TfrmDataProcess window(this, job);
-        window.setReportSkipped(false);
-        window.exec();
-        const ImportResult& r = window.importResult();
-        if (r.ok && r.hasNotes())
-            m_importSkipped << r.skippedText();
-        if (!r.ok)
-            m_importFailed << QDir::toNativeSeparators(job.sourceFile);
-    };
     edtSearch->setFocus();
 }
 
@@ -313,7 +297,16 @@ void TForm1::FormActivate() {
     if (!QDir(App.DistrictsPath).exists())
         CreateDistrictFolders();
 
+    // The rest follows once the missing archives are fetched and unpacked (filesChecked).
     CheckFiles();
+}
+
+void TForm1::filesChecked(const UpdateOutcome& outcome) {
+    m_fetchFailures = outcome.archiveFailures;
+    // Only an error the sequence did not expect stops it at start-up; the shipped zip table and
+    // what is already there still go in.
+    if (outcome.result == UpdateOutcome::Result::Stopped)
+        ShowErrorReport(outcome.stopReason);
     CheckDatabases();
 
     // On a first start the zip table was empty when the state list was read; read it again so
@@ -328,22 +321,46 @@ void TForm1::FormActivate() {
 void TForm1::CheckDatabases() {
     SchemaCheckPaths paths;
     paths.appDataPath = App.AppDataPath;
-    m_importMissing.clear();
-    m_importSkipped.clear();
-    m_importFailed.clear();
-    runCheckDatabases(DM.condb, DM.Zipdb, paths, m_importStep);
-    // Indexes a first load left for its second load to build are built now if that never came.
-    settlePendingIndexes(DM.condb);
-    upgradeCallSignIndex(DM.condb);
+    m_importReport.clear();
+    const QList<ArchiveFailure> fetchFailures = std::exchange(m_fetchFailures, {});
+    try {
+        runCheckDatabases(DM.condb, DM.Zipdb, paths, [this](const ImportJob& job) {
+            // A source that is not there (no download yet, an offline first start) is told once
+            // at the end instead of failing one window after another.
+            if (m_importStep)
+                runImport(job, ImportSetting::StartUp);
+            else
+                m_importReport.runOrNoteMissing(job, [this](const ImportJob& j) { return runImport(j, ImportSetting::StartUp); });
+        });
+        // Indexes a first load left for its second load to build are built now if that never came.
+        settlePendingIndexes(DM.condb);
+        upgradeCallSignIndex(DM.condb);
+    } catch (...) {
+        showDataStatus();
+        throw;
+    }
+    showDataStatus();
 
+    // Files of an archive that could not be fetched are told with it, not again as missing.
+    QStringList missing;
+    for (const QString& file : std::as_const(m_importReport.missing)) {
+        bool told = false;
+        for (const ArchiveFailure& f : fetchFailures)
+            told = told || QDir::fromNativeSeparators(file).startsWith(f.source.folder + QLatin1Char('/'));
+        if (!told)
+            missing << file;
+    }
     QStringList report;
-    if (!m_importMissing.isEmpty())
+    const QString fetchReport = fetchFailureReport(fetchFailures, DM.condb, DM.Zipdb);
+    if (!fetchReport.isEmpty())
+        report << fetchReport;
+    if (!missing.isEmpty())
         report << QStringLiteral("These files were not found, so their tables stay empty until the data is updated:\n") +
-                      m_importMissing.join(QLatin1Char('\n'));
-    if (!m_importSkipped.isEmpty())
-        report << m_importSkipped.join(QStringLiteral("\n\n"));
+                      missing.join(QLatin1Char('\n'));
+    report << m_importReport.skippedTexts();
     if (!report.isEmpty())
-        CenteredMessageDialog(this, report.join(QStringLiteral("\n\n")), MsgKind::Information, MsgButton::Ok);
+        CenteredMessageDialog(this, report.join(QStringLiteral("\n\n")), fetchReport.isEmpty() ? MsgKind::Information : MsgKind::Warning,
+                              MsgButton::Ok);
 }
 
 void TForm1::FormClose() {

@@ -3,7 +3,8 @@
 // values; runs the start-up (creation, show, first activation) and close steps; holds the menu,
 // the Theme menu, the call sign look-up, the record displays and the clock.
 // Collaborators: TDM (the two connections and shared data sets), TSettings/TGlobalProps,
-// StyleManager, CenteredMessageDialog, the database check and the import step.
+// StyleManager, CenteredMessageDialog, the database check and the import step, UpdateSequence
+// (fetching, unpacking and rebuilding the data), the download and import windows.
 
 #include "licence/LicenceQueries.h"
 #include "licence/RecordGeometry.h"
@@ -13,6 +14,7 @@
 #include "core/ImportTypes.h"
 #include "core/Services.h"
 #include "core/Settings.h"
+#include "data/UpdateSequence.h"
 #include "geo/HamCalc.h"
 
 #include <QMainWindow>
@@ -58,7 +60,12 @@ public:
     void GetGMRS();
     void GetRac();
     // How an archive is fetched: the download window by default; tests may replace it.
-    void setDownloadStep(std::function<bool(const QString& url, const QString& file)> step) { m_downloadStep = std::move(step); }
+    void setDownloadStep(std::function<DownloadOutcome(const QString& url, const QString& file)> step) {
+        m_downloadStep = std::move(step);
+    }
+    // The start-up fetch or Update Data is under way (it goes on from the event loop while an
+    // archive is unpacked).
+    bool dataWorkRunning() const { return m_sequence != nullptr; }
     void lblupdateClick();
     ServiceConfig& services() { return m_services; }
 
@@ -72,7 +79,8 @@ public:
     void DisplayRecordGMRS(const Query& query);
     void DisplayRecordCDN(const Query& query);
 
-    // How CheckDatabases runs one import: the import window by default.
+    // How CheckDatabases runs one import: the import window by default. A step set here gets
+    // every due source, found or not.
     void setImportStep(ImportStep step) { m_importStep = std::move(step); }
 
     TAppValues& values() { return App; }
@@ -90,19 +98,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    enum class Archive { Canadian, Amateur, Gmrs };
-    struct ArchiveInfo {
-        QString url;
-        QString zipFile;
-        QString folder;
-        QString marker;    // present once the archive has been unpacked
-        QString caption;   // status text while unpacking
-    };
-    ArchiveInfo archiveInfo(Archive which) const;
-    bool downloadArchive(const ArchiveInfo& a);
-    QString extractInBackground(const ArchiveInfo& a);
-    // Fetches and unpacks the archives (all, or those whose marker is missing); the failures.
-    QStringList fetchArchives(bool all, bool stopAtFirstFailure);
+    ArchiveSource archive(ArchiveId which) const;
+    DownloadOutcome downloadArchive(const ArchiveSource& a, bool showErrors);
+    // One import through the import window (or the test's step), to its end.
+    ImportResult runImport(const ImportJob& job, ImportSetting setting);
+    void startDataSequence(UpdateMode mode, std::function<void(const UpdateOutcome&)> then);
+    void showUnpacking(bool busy, const QString& caption);
+    // The steps of the first activation after the start-up fetch.
+    void filesChecked(const UpdateOutcome& outcome);
+    void updateFinished(const UpdateOutcome& outcome, const QDateTime& start);
+    // The status text: what is missing from the licence tables, or nothing.
+    void showDataStatus();
+    void setStatusText(const QString& text);
 
     // The station from the settings, and the figures of the zip row just read, as the displays show them.
     LatLon stationPosition();
@@ -140,12 +147,12 @@ private:
     QStringList StyleList;
     int m_fontCharSet = 1;
     int m_fontColor = int(0xFF000008);   // the system window-text colour
-    ImportStep m_importStep;
-    QStringList m_importMissing;   // sources not found during the last database check
-    QStringList m_importSkipped;   // skipped-line reports of the last database check
-    QStringList m_importFailed;    // sources whose import failed (the window told why)
+    ImportStep m_importStep;         // a test's replacement of the import window
+    ImportReport m_importReport;     // what the last database check imported, missed and skipped
+    QList<ArchiveFailure> m_fetchFailures;   // archives the start-up could not fetch, told with the check
     ServiceConfig m_services;
-    std::function<bool(const QString&, const QString&)> m_downloadStep;
+    std::function<DownloadOutcome(const QString&, const QString&)> m_downloadStep;
+    UpdateSequence* m_sequence = nullptr;
     int m_busy = 0;   // long work in progress: the window does not close
 
     // Components

@@ -1,152 +1,115 @@
-// The data workflow of the main window: fetching and extracting the public archives (at start-up
-// for what is missing, and on Update Data for everything), rebuilding the licence database beside
-// the one in use, and the check for a newer program version.
+// The data workflow of the main window: the start-up fetch of missing archives and Update Data
+// run as an UpdateSequence; here the windows it needs (download, import) and the messages its
+// outcome turns into; and the check for a newer program version.
 #include "app/Main.h"
 
-#include "core/DatabaseSwap.h"
-#include "core/SchemaCheck.h"
-#include "core/Services.h"
-#include "core/SharedRoutines.h"
-#include "data/ArchiveExtract.h"
-#include "data/TableIndexes.h"
+#include "data/TfrmDataProcess.h"
 #include "data/TfrmFileDownload.h"
+#include "data/WebRequest.h"
+#include "ui/ErrorApplication.h"
 #include "ui/GridHelpers.h"
 #include "ui/MessageDialog.h"
 
-#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
-#include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
-#include <QThread>
 
 namespace {
 
 QString updateTimeText(const QDateTime& t) { return QLocale().toString(t, QStringLiteral("MMMM dd yyyy HH:mm:ss")); }
 
-const char* const kLicenceTables[] = {"canada", "FCC_AM", "FCC_HD", "FCC_EN"};
-
 } // namespace
 
-TForm1::ArchiveInfo TForm1::archiveInfo(Archive which) const {
-    const QString base = App.AppDataPath;
-    switch (which) {
-    case Archive::Canadian:
-        return {m_services.canadianArchiveUrl(), base + QStringLiteral("amateur.zip"), base + QStringLiteral("CADN"),
-                base + QStringLiteral("CADN/amateur.txt"), QStringLiteral("Extracting Canadian Files")};
-    case Archive::Amateur:
-        return {m_services.amateurArchiveUrl(), base + QStringLiteral("l_amat.zip"), base + QStringLiteral("AMAT"),
-                base + QStringLiteral("AMAT/counts"), QStringLiteral("Extracting Amatuer Files")};
-    case Archive::Gmrs:
-        break;
-    }
-    return {m_services.gmrsArchiveUrl(), base + QStringLiteral("l_gmrs.zip"), base + QStringLiteral("GMRS"),
-            base + QStringLiteral("GMRS/counts"), QStringLiteral("Extracting GMRS Files")};
+ArchiveSource TForm1::archive(ArchiveId which) const {
+    for (const ArchiveSource& a : archiveSources(App.AppDataPath, m_services))
+        if (a.id == which)
+            return a;
+    return {};
 }
 
-bool TForm1::downloadArchive(const ArchiveInfo& a) {
+DownloadOutcome TForm1::downloadArchive(const ArchiveSource& a, bool showErrors) {
     if (m_downloadStep)
         return m_downloadStep(a.url, a.zipFile);
-    // The window reports a failure itself; the file under the real name is only ever a whole download.
+    // The file under the real name is only ever a whole download.
     TfrmFileDownload window(this, a.url, a.zipFile);
+    window.setReportErrors(showErrors);
     window.exec();
-    return window.succeeded();
+    if (window.succeeded())
+        return true;
+    return window.cancelled() ? DownloadOutcome::cancelledByUser() : DownloadOutcome::failed(window.errorText());
 }
 
-void TForm1::GetRac() { downloadArchive(archiveInfo(Archive::Canadian)); }
-void TForm1::GetFCC() { downloadArchive(archiveInfo(Archive::Amateur)); }
-void TForm1::GetGMRS() { downloadArchive(archiveInfo(Archive::Gmrs)); }
+void TForm1::GetRac() { downloadArchive(archive(ArchiveId::Canadian), true); }
+void TForm1::GetFCC() { downloadArchive(archive(ArchiveId::Amateur), true); }
+void TForm1::GetGMRS() { downloadArchive(archive(ArchiveId::Gmrs), true); }
 
-QString TForm1::extractInBackground(const ArchiveInfo& a) {
-    txtMessage->setText(a.caption);
-    // A large archive takes a while to unpack; the window keeps painting while a worker does it,
-    // and takes no input meanwhile.
-    // Unpacked beside the folder in use and put in its place only when whole, so files of an
-    // earlier download never mix with a new archive's and a failure leaves the old folder as it was.
-    const QString staging = a.folder + QStringLiteral(".part");
-    const QString markerName = QFileInfo(a.marker).fileName();
-    QString error;
-    QEventLoop loop;
-    QThread* worker = QThread::create([&] {
-        try {
-            QDir(staging).removeRecursively();
-            extractArchive(a.zipFile, staging);
-            if (!QFileInfo::exists(staging + QLatin1Char('/') + markerName))
-                throw std::runtime_error(QStringLiteral("The archive \"%1\" does not hold the expected file \"%2\".")
-                                             .arg(QDir::toNativeSeparators(a.zipFile), markerName)
-                                             .toStdString());
-            const QString old = a.folder + QStringLiteral(".old");
-            QDir(old).removeRecursively();
-            const bool hadFolder = QDir(a.folder).exists();
-            if (hadFolder && !QDir().rename(a.folder, old))
-                throw std::runtime_error(QStringLiteral("The folder \"%1\" could not be replaced.")
-                                             .arg(QDir::toNativeSeparators(a.folder))
-                                             .toStdString());
-            if (!QDir().rename(staging, a.folder)) {
-                if (hadFolder)
-                    QDir().rename(old, a.folder);
-                throw std::runtime_error(QStringLiteral("The folder \"%1\" could not be replaced.")
-                                             .arg(QDir::toNativeSeparators(a.folder))
-                                             .toStdString());
-            }
-            QDir(old).removeRecursively();
-        } catch (const std::exception& e) {
-            QDir(staging).removeRecursively();
-            error = QString::fromUtf8(e.what());
-        }
-    });
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    ++m_busy;
-    centralWidget()->setEnabled(false);
-    menuBar()->setEnabled(false);
-    worker->start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker->wait();
-    delete worker;
-    --m_busy;
-    centralWidget()->setEnabled(true);
-    menuBar()->setEnabled(true);
-    if (error.isEmpty())
-        txtMessage->clear();
-    return error;
-}
-
-QStringList TForm1::fetchArchives(bool all, bool stopAtFirstFailure) {
-    QStringList failures;
-    for (Archive which : {Archive::Canadian, Archive::Amateur, Archive::Gmrs}) {
-        const ArchiveInfo a = archiveInfo(which);
-        if (!all && QFileInfo::exists(a.marker))
-            continue;
-        if (!downloadArchive(a)) {
-            failures << QStringLiteral("The download of %1 failed.").arg(QFileInfo(a.zipFile).fileName());
-            if (stopAtFirstFailure)
-                break;
-            continue;
-        }
-        const QString error = extractInBackground(a);
-        if (!error.isEmpty()) {
-            txtMessage->clear();
-            if (!stopAtFirstFailure)
-                CenteredMessageDialog(this, error, MsgKind::Error, MsgButton::Ok);
-            failures << error;
-            if (stopAtFirstFailure)
-                break;
-        }
+ImportResult TForm1::runImport(const ImportJob& job, ImportSetting setting) {
+    if (m_importStep) {
+        m_importStep(job);
+        ImportResult r;
+        r.kind = job.kind;
+        r.file = job.sourceFile;
+        r.ok = true;
+        return r;
     }
-    txtMessage->clear();
-    return failures;
+    TfrmDataProcess window(this, job);
+    window.setReportSkipped(false);
+    window.setSetting(setting);
+    window.exec();
+    return window.importResult();
+}
+
+void TForm1::startDataSequence(UpdateMode mode, std::function<void(const UpdateOutcome&)> then) {
+    UpdateSequence::Plan plan;
+    plan.mode = mode;
+    plan.appDataPath = App.AppDataPath;
+    plan.archives = archiveSources(App.AppDataPath, m_services);
+    plan.licences = &DM.condb;
+    plan.zips = &DM.Zipdb;
+    UpdateSteps steps;
+    // At start-up the failures are told together once the start-up is through.
+    steps.download = [this, mode](const ArchiveSource& a) { return downloadArchive(a, mode == UpdateMode::UpdateData); };
+    steps.import = [this](const ImportJob& job) { return runImport(job, ImportSetting::Update); };
+
+    m_sequence = new UpdateSequence(plan, steps, this);
+    ++m_busy;
+    connect(m_sequence, &UpdateSequence::unpacking, this, [this](const QString& caption) { showUnpacking(true, caption); });
+    connect(m_sequence, &UpdateSequence::unpacked, this, [this] { showUnpacking(false, QString()); });
+    connect(m_sequence, &UpdateSequence::finished, this, [this, then](const UpdateOutcome& outcome) {
+        m_sequence->deleteLater();
+        m_sequence = nullptr;
+        --m_busy;
+        // Reached from the event loop once an archive has been unpacked: errors stop here.
+        reportErrors([&] { then(outcome); });
+    });
+    m_sequence->start();
+}
+
+void TForm1::showUnpacking(bool busy, const QString& caption) {
+    // A large archive takes a while to unpack; the window keeps painting and takes no input.
+    setStatusText(caption);
+    centralWidget()->setEnabled(!busy);
+    menuBar()->setEnabled(!busy);
+}
+
+void TForm1::showDataStatus() { setStatusText(licenceDataStatus(DM.condb)); }
+
+void TForm1::setStatusText(const QString& text) {
+    // A status text never widens the window; cut short, it is whole in its tool-tip.
+    txtMessage->setSizePolicy(QSizePolicy::Ignored, txtMessage->sizePolicy().verticalPolicy());
+    txtMessage->setText(text);
+    txtMessage->setToolTip(text);
 }
 
 void TForm1::CheckFiles() {
-    // At start-up each archive stands alone: one that cannot be fetched or unpacked is reported,
-    // and the others (and the shipped zip table) still go in.
-    fetchArchives(false, false);
+    startDataSequence(UpdateMode::StartUp, [this](const UpdateOutcome& outcome) { filesChecked(outcome); });
 }
 
 void TForm1::FetchFiles() {
+    if (m_sequence)
+        return;
     CenteredMessageDialog(this,
                           QStringLiteral("This process will download  all the raw data files, extract their content and import that "
                                          "data into the database\n"
@@ -156,86 +119,33 @@ void TForm1::FetchFiles() {
                                          "Press OK to begin and do not close the program until this process is complete"),
                           MsgKind::Confirmation, MsgButton::Ok);
     const QDateTime start = QDateTime::currentDateTime();
-    const QString base = App.AppDataPath;
-    const QString current = App.FCCDatabaseFile;
-    const QString fresh = current + QStringLiteral(".new");
-    const QString backup = current + QStringLiteral(".bak");
+    startDataSequence(UpdateMode::UpdateData, [this, start](const UpdateOutcome& outcome) { updateFinished(outcome, start); });
+}
 
-    auto stopped = [this](const QString& why) {
+void TForm1::updateFinished(const UpdateOutcome& outcome, const QDateTime& start) {
+    showDataStatus();
+    switch (outcome.result) {
+    case UpdateOutcome::Result::Stopped:
         CenteredMessageDialog(this,
-                              QStringLiteral("The update was stopped: %1\nYour existing data is unchanged and still in use.").arg(why),
+                              QStringLiteral("The update was stopped: %1\nYour existing data is unchanged and still in use.")
+                                  .arg(outcome.stopReason),
                               MsgKind::Error, MsgButton::Ok);
-    };
-
-    const QStringList failures = fetchArchives(true, true);
-    if (!failures.isEmpty()) {
-        stopped(failures.first());
         return;
-    }
-
-    // The new database is built beside the one in use, which stays searchable until the swap.
-    QFile::remove(fresh);
-    QFile::remove(fresh + QStringLiteral("-journal"));
-    QStringList emptyTables;
-    try {
-        Database building;
-        building.open(fresh);
-        SchemaCheckPaths paths;
-        paths.appDataPath = base;
-        m_importMissing.clear();
-        m_importSkipped.clear();
-        m_importFailed.clear();
-        runCheckDatabases(building, DM.Zipdb, paths, m_importStep);
-        settlePendingIndexes(building);
-        for (const char* table : kLicenceTables)
-            if (building.scalar(QStringLiteral("select count(1) from %1").arg(QLatin1String(table))).toLongLong() == 0)
-                emptyTables << QLatin1String(table);
-    } catch (const std::exception& e) {
-        QFile::remove(fresh);
-        stopped(QString::fromUtf8(e.what()));
-        return;
-    }
-    if (!emptyTables.isEmpty() || !m_importMissing.isEmpty() || !m_importFailed.isEmpty()) {
-        QFile::remove(fresh);
-        QStringList why;
-        if (!m_importMissing.isEmpty())
-            why << QStringLiteral("these files were not found: ") + m_importMissing.join(QStringLiteral(", "));
-        if (!m_importFailed.isEmpty())
-            why << QStringLiteral("the import of these files failed: ") + m_importFailed.join(QStringLiteral(", "));
-        if (!emptyTables.isEmpty())
-            why << QStringLiteral("the table(s) %1 stayed empty").arg(emptyTables.join(QStringLiteral(", ")));
-        stopped(why.join(QStringLiteral("; ")) + QLatin1Char('.'));
-        return;
-    }
-
-    // Swap: the old database becomes the backup, the new one takes its place.
-    DM.condb.close();
-    switch (replaceDatabaseFile(current, fresh, backup)) {
-    case SwapOutcome::Swapped:
-        break;
-    case SwapOutcome::BackupFailed:
-        DM.condb.open(current);
-        stopped(QStringLiteral("\"%1\" could not be set aside as the backup.").arg(QDir::toNativeSeparators(current)));
-        return;
-    case SwapOutcome::KeptOld:
-        DM.condb.open(current);
-        stopped(QStringLiteral("the new database could not be put in place of \"%1\".").arg(QDir::toNativeSeparators(current)));
-        return;
-    case SwapOutcome::OldUnderBackup:
-        // The old data is whole under the backup's name; use it from there rather than an empty file.
-        DM.condb.open(backup);
+    case UpdateOutcome::Result::OldUnderBackup:
+        // The old data is whole under the backup's name; it is in use from there.
         CenteredMessageDialog(this,
                               QStringLiteral("The update was stopped: the new database could not be put in place of \"%1\".\n"
                                              "Your existing data is in \"%2\" and is in use from there; rename it to \"%3\" "
                                              "before the next start.")
-                                  .arg(QDir::toNativeSeparators(current), QDir::toNativeSeparators(backup),
-                                       QFileInfo(current).fileName()),
+                                  .arg(QDir::toNativeSeparators(App.FCCDatabaseFile), QDir::toNativeSeparators(outcome.backupFile),
+                                       QFileInfo(App.FCCDatabaseFile).fileName()),
                               MsgKind::Error, MsgButton::Ok);
         return;
+    case UpdateOutcome::Result::Completed: break;
     }
-    DM.condb.open(current);
-    if (!m_importSkipped.isEmpty())
-        CenteredMessageDialog(this, m_importSkipped.join(QStringLiteral("\n\n")), MsgKind::Information, MsgButton::Ok);
+    const QStringList skipped = outcome.imports.skippedTexts();
+    if (!skipped.isEmpty())
+        CenteredMessageDialog(this, skipped.join(QStringLiteral("\n\n")), MsgKind::Information, MsgButton::Ok);
 
     const QDateTime finish = QDateTime::currentDateTime();
     CenteredMessageDialog(this,

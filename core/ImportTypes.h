@@ -8,6 +8,13 @@
 enum class TDataType { AMT_EN, AMT_HD, AMT_AM, CDN, ZIP, GMRS_EN, GMRS_HD, GMRS_AM };
 
 QString dataTypeName(TDataType kind);
+// The table a kind fills, and the service its rows belong to ("AMAT", "GMRS"; empty for the
+// Canadian list and the zip table).
+QString dataTypeTable(TDataType kind);
+QString dataTypeService(TDataType kind);
+// Where a licence source lies under the data folder ("AMAT/EN.dat"); empty for the zip list,
+// which ships with the program.
+QString dataTypeSourceFile(TDataType kind);
 
 struct ImportJob {
     TDataType kind = TDataType::ZIP;

@@ -1,6 +1,7 @@
 #include "core/SchemaCheck.h"
 
 #include "core/Paths.h"
+#include "core/SourceRecord.h"
 
 #include <stdexcept>
 
@@ -24,8 +25,8 @@ void ensureZipTable(Database& zipdb) {
 
 namespace {
 
-qint64 countRows(Database& db, const char* table) {
-    return db.scalar(QStringLiteral("select count(1) from %1").arg(QLatin1String(table))).toLongLong();
+qint64 countRows(Database& db, const QString& table) {
+    return db.scalar(QStringLiteral("select count(1) from %1").arg(table)).toLongLong();
 }
 
 } // namespace
@@ -37,6 +38,8 @@ void runCheckDatabases(Database& condb, Database& zipdb, const SchemaCheckPaths&
         condb.open();
     }
     ensureZipTable(zipdb);
+    sourcerecord::adoptLoadedTables(zipdb);
+    sourcerecord::adoptLoadedTables(condb);
 
     auto job = [&](TDataType kind, const QString& source, Database& target) {
         ImportJob j;
@@ -46,22 +49,18 @@ void runCheckDatabases(Database& condb, Database& zipdb, const SchemaCheckPaths&
         j.zipDatabaseFile = zipdb.fileName();
         import(j);
     };
+    // A source is due when its load never completed (amateur and GMRS share two tables, so a
+    // filled table does not tell), or when its table is empty.
+    auto due = [](Database& db, TDataType kind) {
+        return !sourcerecord::isComplete(db, kind) || countRows(db, dataTypeTable(kind)) == 0;
+    };
     const QString base = withSlash(paths.appDataPath);
 
-    if (countRows(zipdb, "zipcodes") == 0)
+    if (due(zipdb, TDataType::ZIP))
         job(TDataType::ZIP, paths.zipSourceFile.isEmpty() ? findShippedFile(QStringLiteral("postal_update.csv")) : paths.zipSourceFile, zipdb);
-    if (countRows(condb, "canada") == 0)
-        job(TDataType::CDN, base + QStringLiteral("CADN/amateur.txt"), condb);
-    if (countRows(condb, "FCC_AM") == 0)
-        job(TDataType::AMT_AM, base + QStringLiteral("AMAT/AM.dat"), condb);
-    if (countRows(condb, "FCC_HD") == 0) {
-        job(TDataType::AMT_HD, base + QStringLiteral("AMAT/HD.dat"), condb);
-        job(TDataType::GMRS_HD, base + QStringLiteral("GMRS/HD.dat"), condb);
-    }
-    if (countRows(condb, "FCC_EN") == 0) {
-        job(TDataType::AMT_EN, base + QStringLiteral("AMAT/EN.dat"), condb);
-        job(TDataType::GMRS_EN, base + QStringLiteral("GMRS/EN.dat"), condb);
-    }
+    for (TDataType kind : sourcerecord::licenceSources())
+        if (due(condb, kind))
+            job(kind, base + dataTypeSourceFile(kind), condb);
 }
 
 void upgradeCallSignIndex(Database& condb) {

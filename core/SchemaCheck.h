@@ -1,8 +1,10 @@
 #pragma once
 // The database check run at start-up and after Update Data: creates missing tables from the
-// shipped scripts and fills every empty table through the given import step, zip table first,
-// entity records last (the entity import looks counties up in the zip table).
-// Collaborators: Database (the two connections), ImportStep (the import window or the engine).
+// shipped scripts and imports, through the given import step, every source whose load has not
+// completed or whose table is empty, zip table first, entity records last (the entity import
+// looks counties up in the zip table).
+// Collaborators: Database (the two connections), sourcerecord (which loads completed),
+// ImportStep (the import window or the engine).
 
 #include "core/Database.h"
 #include "core/ImportTypes.h"
@@ -17,7 +19,8 @@ struct SchemaCheckPaths {
 // Runs the script file on the connection as one batch; throws naming the file on failure.
 void runSchemaScript(Database& db, const QString& scriptName);
 
-// The seven steps in order. Throws on a script or count failure (later steps do not run).
+// The seven steps in order. Throws on a script or count failure (later steps do not run); an
+// exception the import step throws ends the check the same way.
 void runCheckDatabases(Database& condb, Database& zipdb, const SchemaCheckPaths& paths, const ImportStep& import);
 
 // Creates the zip table when missing; used before the state list is read at start-up.

@@ -1,10 +1,13 @@
 #include "data/Downloader.h"
 
+#include "data/WebRequest.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -24,13 +27,17 @@ int downloadPercent(qint64 bytesRead, qint64 contentLength) {
     return int(std::clamp(percent, 0.0, 100.0));
 }
 
-Downloader::Downloader(QObject* parent) : QObject(parent), m_manager(std::make_unique<QNetworkAccessManager>()) {}
+Downloader::Downloader(QObject* parent)
+    : QObject(parent), m_manager(std::make_unique<QNetworkAccessManager>()), m_rateTimer(new QTimer(this)) {
+    connect(m_rateTimer, &QTimer::timeout, this, &Downloader::checkRate);
+}
 
 Downloader::~Downloader() { dropReply(); }
 
 void Downloader::dropReply() {
     if (!m_reply)
         return;
+    m_rateTimer->stop();
     QNetworkReply* reply = std::exchange(m_reply, nullptr);
     disconnect(reply, nullptr, this, nullptr);
     reply->abort();
@@ -44,6 +51,7 @@ void Downloader::start(const QUrl& url, const QString& fileName) {
     m_fileName = fileName;
     m_contentLength = -1;
     m_bytesRead = 0;
+    m_bytesAtWindowStart = 0;
     m_failure = DownloadFailure::None;
     m_error.clear();
     m_done = false;
@@ -62,20 +70,32 @@ void Downloader::start(const QUrl& url, const QString& fileName) {
         return;
     }
 
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
+    QNetworkRequest request = programRequest(url);
     // Qt would otherwise ask for gzip and inflate it, and the announced length would no
     // longer be comparable with the bytes written.
     request.setRawHeader("Accept-Encoding", "identity");
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(m_stallTimeoutMs);
 
     m_reply = m_manager->get(request);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &Downloader::onMetaData);
     connect(m_reply, &QNetworkReply::readyRead, this, &Downloader::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &Downloader::onFinished);
+    if (m_minimumBytes > 0 && m_rateWindowMs > 0)
+        m_rateTimer->start(m_rateWindowMs);
+}
+
+void Downloader::checkRate() {
+    if (!m_reply || m_failure != DownloadFailure::None)
+        return;
+    const qint64 arrived = m_bytesRead - m_bytesAtWindowStart;
+    m_bytesAtWindowStart = m_bytesRead;
+    if (arrived >= m_minimumBytes)
+        return;
+    fail(DownloadFailure::TooSlow, QStringLiteral("The download of %1 stopped: only %2 bytes arrived in %3 seconds, too slow to finish.")
+                                       .arg(shown(m_url))
+                                       .arg(arrived)
+                                       .arg(m_rateWindowMs / 1000.0));
+    m_reply->abort();
 }
 
 void Downloader::abort() {
@@ -109,7 +129,14 @@ void Downloader::onMetaData() {
         // The error page is of no use; do not wait for it. The abort is posted, since aborting
         // inside the reply's own header signal makes it report its error twice.
         QMetaObject::invokeMethod(m_reply, &QNetworkReply::abort, Qt::QueuedConnection);
+    } else if (m_contentLength > m_maximumSize) {
+        fail(DownloadFailure::TooLarge, tooLargeText());
+        QMetaObject::invokeMethod(m_reply, &QNetworkReply::abort, Qt::QueuedConnection);
     }
+}
+
+QString Downloader::tooLargeText() const {
+    return QStringLiteral("The download of %1 was stopped: it is larger than the %2 bytes allowed.").arg(shown(m_url)).arg(m_maximumSize);
 }
 
 void Downloader::onReadyRead() {
@@ -120,6 +147,11 @@ void Downloader::onReadyRead() {
         const QByteArray chunk = m_reply->read(kChunk);
         if (chunk.isEmpty())
             break;
+        if (m_bytesRead + chunk.size() > m_maximumSize) {
+            fail(DownloadFailure::TooLarge, tooLargeText());
+            m_reply->abort();
+            return;
+        }
         if (m_file->write(chunk) != chunk.size()) {
             fail(DownloadFailure::LocalFile,
                  QStringLiteral("Cannot write the file %1: %2").arg(m_fileName, m_file->errorString()));
@@ -136,6 +168,7 @@ void Downloader::onReadyRead() {
 void Downloader::onFinished() {
     if (!m_reply)
         return;
+    m_rateTimer->stop();
     if (m_failure == DownloadFailure::None) {
         const QNetworkReply::NetworkError error = m_reply->error();
         if (error == QNetworkReply::NoError) {

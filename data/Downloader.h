@@ -4,9 +4,11 @@
 // temporary file beside the target, which replaces the target only when the whole body has
 // arrived; an error status, a broken connection, a short body or a stalled transfer is a
 // failure that leaves the target as it was and removes the temporary file. Reports progress
-// as (content length, bytes read) and the end as (success, plain-words reason).
-// Collaborators: QNetworkAccessManager, QSaveFile; TfrmFileDownload (the window over it),
-// downloadFile (the blocking form for headless callers).
+// as (content length, bytes read) and the end as (success, plain-words reason). A body larger
+// than a cap, or one that trickles in below a minimum rate, is a failure too, so a hostile or
+// broken server can neither fill the disk nor hold the program; abort() is the user's cancel.
+// Collaborators: QNetworkAccessManager, QSaveFile, programRequest (WebRequest); TfrmFileDownload
+// (the window over it), downloadFile (the blocking form for headless callers).
 
 #include <QObject>
 #include <QString>
@@ -17,6 +19,7 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 class QSaveFile;
+class QTimer;
 
 enum class DownloadFailure {
     None,
@@ -25,6 +28,8 @@ enum class DownloadFailure {
     HttpStatus,    // the server answered with a status of 400 or more
     Incomplete,    // the body ended before the length the server announced
     Aborted,       // abort() was called
+    TooLarge,      // the body is (or announces itself) larger than the cap
+    TooSlow,       // less than the minimum arrived within one rate window
 };
 
 // Whole percent of a transfer, truncated toward zero (999 of 1000 is 99); -1 when the total is
@@ -34,15 +39,26 @@ int downloadPercent(qint64 bytesRead, qint64 contentLength);
 class Downloader : public QObject {
     Q_OBJECT
 public:
-    static constexpr const char* kUserAgent = "VER1010";
     // No byte for this long ends the transfer; a server that stops sending would otherwise
     // hold a window that refuses to close.
     static constexpr int kDefaultStallTimeoutMs = 120000;
+    // Far above the largest archive (a few hundred MB).
+    static constexpr qint64 kDefaultMaximumSize = qint64(2) * 1024 * 1024 * 1024;
+    // A dial-up line brings several hundred KB a minute; a server that sends a byte now and then
+    // (which the stall timeout never catches) brings almost nothing.
+    static constexpr qint64 kDefaultMinimumBytes = 16 * 1024;
+    static constexpr int kDefaultRateWindowMs = 60000;
 
     explicit Downloader(QObject* parent = nullptr);
     ~Downloader() override;   // a running transfer is aborted without a finished signal
 
     void setStallTimeout(int msecs) { m_stallTimeoutMs = msecs; }
+    void setMaximumSize(qint64 bytes) { m_maximumSize = bytes; }
+    // At least `bytes` must arrive in every `windowMs` from the start of the transfer.
+    void setMinimumRate(qint64 bytes, int windowMs) {
+        m_minimumBytes = bytes;
+        m_rateWindowMs = windowMs;
+    }
 
     // Starts the transfer; finished() always comes later from the event loop, even when the
     // local file cannot be created. Starting again while running abandons the running one.
@@ -70,6 +86,8 @@ private:
     void fail(DownloadFailure failure, const QString& error);
     void finish();
     void dropReply();
+    void checkRate();
+    QString tooLargeText() const;
     int httpStatus() const;
 
     std::unique_ptr<QNetworkAccessManager> m_manager;
@@ -80,6 +98,11 @@ private:
     qint64 m_contentLength = -1;
     qint64 m_bytesRead = 0;
     int m_stallTimeoutMs = kDefaultStallTimeoutMs;
+    qint64 m_maximumSize = kDefaultMaximumSize;
+    qint64 m_minimumBytes = kDefaultMinimumBytes;
+    int m_rateWindowMs = kDefaultRateWindowMs;
+    qint64 m_bytesAtWindowStart = 0;
+    QTimer* m_rateTimer = nullptr;
     DownloadFailure m_failure = DownloadFailure::None;
     QString m_error;
     bool m_done = false;

@@ -3,6 +3,7 @@
 #include "core/Database.h"
 #include "core/SchemaCheck.h"
 #include "data/ImportEngine.h"
+#include "data/ImportReport.h"
 #include "data/TableIndexes.h"
 
 #include <QDir>
@@ -33,8 +34,7 @@ int runHeadlessImport(const QString& dataDir, QTextStream& out, QTextStream& err
 
     QElapsedTimer timer;
     timer.start();
-    int imports = 0, failed = 0;
-    qint64 lines = 0, rows = 0, skipped = 0;
+    ImportReport report;
     try {
         Database condb, zipdb;
         condb.open(base + QStringLiteral("FCCdata.db"));
@@ -44,12 +44,7 @@ int runHeadlessImport(const QString& dataDir, QTextStream& out, QTextStream& err
         runCheckDatabases(condb, zipdb, paths, [&](const ImportJob& job) {
             ImportEngine engine(job);
             const ImportResult r = engine.run();
-            ++imports;
-            lines += r.lines;
-            rows += r.rows;
-            skipped += r.skipped;
-            if (!r.ok)
-                ++failed;
+            report.add(r);
             out << importReportLine(r) << '\n';
             for (const QString& note : r.noteLines())
                 err << "  " << note << '\n';
@@ -66,13 +61,13 @@ int runHeadlessImport(const QString& dataDir, QTextStream& out, QTextStream& err
         return 2;
     }
     out << QStringLiteral("total    %1 imports  lines %2  rows %3  skipped %4  %5 s%6")
-               .arg(imports)
-               .arg(lines)
-               .arg(rows)
-               .arg(skipped)
+               .arg(report.results.size())
+               .arg(report.lines())
+               .arg(report.rows())
+               .arg(report.skipped())
                .arg(double(timer.nsecsElapsed()) / 1e9, 0, 'f', 2)
-               .arg(failed ? QStringLiteral("  %1 FAILED").arg(failed) : QString())
+               .arg(report.failures() ? QStringLiteral("  %1 FAILED").arg(report.failures()) : QString())
         << '\n';
     out.flush();
-    return failed ? 1 : 0;
+    return report.failures() ? 1 : 0;
 }

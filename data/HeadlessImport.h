@@ -1,9 +1,10 @@
 #pragma once
 // The import run without windows: the database check of a data folder laid out like the
 // program's own (AMAT/, GMRS/, CADN/amateur.txt, FCCdata.db and postal.db created there),
-// every empty table filled by the import engine on the calling thread, one report line per
-// import and a total. Used by the quillmarsh-import tool, so that a script can refresh the data.
-// Collaborators: runCheckDatabases (the seven steps), ImportEngine.
+// every source whose load has not completed (or whose table is empty) imported by the import
+// engine on the calling thread, one report line per import and a total. Used by the
+// quillmarsh-import tool, so that a script can refresh the data.
+// Collaborators: runCheckDatabases (the seven steps), ImportEngine, ImportReport.
 
 #include <QString>
 #include <QTextStream>

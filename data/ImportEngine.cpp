@@ -1,6 +1,7 @@
 #include "data/ImportEngine.h"
 
 #include "core/Database.h"
+#include "core/SourceRecord.h"
 #include "data/ByteText.h"
 #include "data/LineReader.h"
 #include "data/RecordParsers.h"
@@ -49,15 +50,19 @@ void bindRow(Statement& ins, const RowValues& row) {
 
 // ---------------------------------------------------------------------------
 
-QString ImportResult::failureText() const {
+QString ImportResult::failureText(ImportSetting setting) const {
     const QString where = errorLine > 0 ? QStringLiteral(" at line %1").arg(errorLine) : QString();
+    const QString after = importFailureOutcome(setting);
     if (cancelled)
-        return QStringLiteral("The import of \"%1\" was cancelled%2. Nothing of this file was kept; it will be imported again at "
-                              "the next start.")
-            .arg(file, where);
-    return QStringLiteral("The import of \"%1\" failed%2: %3\nNothing of this file was kept; it will be imported again at the "
-                          "next start.")
-        .arg(file, where, error);
+        return QStringLiteral("The import of \"%1\" was cancelled%2. %3").arg(file, where, after);
+    return QStringLiteral("The import of \"%1\" failed%2: %3\n%4").arg(file, where, error, after);
+}
+
+QString importFailureOutcome(ImportSetting setting) {
+    // Only at start-up is a failed source imported again later; Update Data keeps the old data.
+    if (setting == ImportSetting::Update)
+        return QStringLiteral("The update stops; your data is unchanged.");
+    return QStringLiteral("Nothing of this file was kept; it will be imported again at the next start.");
 }
 
 QStringList ImportResult::noteLines() const {
@@ -98,19 +103,7 @@ QString importCaption(TDataType kind) {
 
 int importProgressStep(TDataType kind) { return isUlsKind(kind) ? 2000 : 1000; }
 
-QString importTable(TDataType kind) {
-    switch (kind) {
-    case TDataType::AMT_AM:
-    case TDataType::GMRS_AM: return QStringLiteral("FCC_AM");
-    case TDataType::AMT_EN:
-    case TDataType::GMRS_EN: return QStringLiteral("FCC_EN");
-    case TDataType::AMT_HD:
-    case TDataType::GMRS_HD: return QStringLiteral("FCC_HD");
-    case TDataType::CDN: return QStringLiteral("canada");
-    case TDataType::ZIP: return QStringLiteral("zipcodes");
-    }
-    return QString();
-}
+QString importTable(TDataType kind) { return dataTypeTable(kind); }
 
 // ---------------------------------------------------------------------------
 
@@ -201,6 +194,12 @@ void ImportEngine::load(Database& db, Stats& st) {
         loadZip(db, reader, st);
     st.result.lines = reader.lineNumber();
     st.line = 0;
+    // A source that gives nothing is never a successful load: recorded as complete, it would
+    // not be imported again.
+    if (st.result.rows == 0)
+        throw std::runtime_error(st.result.skipped > 0
+                                     ? QStringLiteral("none of its %1 records could be imported").arg(st.result.skipped).toStdString()
+                                     : std::string("the file holds no records"));
     emit committing();
     // The GMRS file follows the amateur one into the same table: one index build serves both.
     if (kind == TDataType::AMT_EN || kind == TDataType::AMT_HD)
@@ -210,6 +209,7 @@ void ImportEngine::load(Database& db, Stats& st) {
             if (cancelRequested())
                 throw Cancelled{};
         });
+    sourcerecord::markComplete(db, kind, st.result.rows);
     tx.commit();
 }
 

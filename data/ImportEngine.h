@@ -3,8 +3,10 @@
 // run(): its own connection, bulk-load settings, the table's indexes dropped before the load
 // and built again after it in the same transaction (after the amateur file of FCC_HD and
 // FCC_EN the build waits for the GMRS file, see TableIndexes), one prepared insert with bound
-// values, progress by signals, cancel by an atomic flag. Any failure or a cancel rolls the
-// whole file back; run() never throws and reports the file, the line and the reason instead.
+// values, progress by signals, cancel by an atomic flag. A load that completes notes its source
+// (sourcerecord) in its own transaction; a file that gives no rows is a failure. Any failure or
+// a cancel rolls the whole file back; run() never throws and reports the file, the line and the
+// reason instead.
 // ImportThread: runs one engine on a QThread and hands its signals to the owner's thread.
 // Collaborators: LineReader/UlsRecordAssembler (input), RecordParsers (rows), Database,
 // TfrmDataProcess and the headless importer (callers).
@@ -22,6 +24,10 @@
 
 class Database;
 class LineReader;
+
+// Where an import runs: at start-up a failed source is imported again at the next start; in
+// Update Data a failure stops the update and the data in use stays.
+enum class ImportSetting { StartUp, Update };
 
 struct ImportResult {
     TDataType kind = TDataType::ZIP;
@@ -45,13 +51,15 @@ struct ImportResult {
     // Something the user should hear about a successful import.
     bool hasNotes() const { return skipped > 0 || badDates > 0 || repaired > 0; }
     // The texts the window shows and the headless importer prints.
-    QString failureText() const;
+    QString failureText(ImportSetting setting = ImportSetting::StartUp) const;
     QString skippedText() const;
     // One line per reason and per kind of mend, for a terse report.
     QStringList noteLines() const;
 };
 Q_DECLARE_METATYPE(ImportResult)
 
+// What a failure means for the user's data, in the setting.
+QString importFailureOutcome(ImportSetting setting);
 // The record type caption the import window shows for a kind.
 QString importCaption(TDataType kind);
 // Lines between two progress reports.

@@ -104,7 +104,7 @@ void TfrmDataProcess::QueryFinished(const ImportResult& result) {
         txtRecords->setText(QString::number(result.lines));
     emit importFinished(result);
     if (!result.ok)
-        CenteredMessageDialog(this, result.failureText(), result.cancelled ? MsgKind::Information : MsgKind::Error, MsgButton::Ok);
+        CenteredMessageDialog(this, result.failureText(m_setting), result.cancelled ? MsgKind::Information : MsgKind::Error, MsgButton::Ok);
     else if (result.hasNotes() && m_reportSkipped)
         CenteredMessageDialog(this, result.skippedText(), MsgKind::Information, MsgButton::Ok);
     done(result.ok ? QDialog::Accepted : QDialog::Rejected);
@@ -113,8 +113,10 @@ void TfrmDataProcess::QueryFinished(const ImportResult& result) {
 void TfrmDataProcess::askToCancel() {
     const MsgButton answer = CenteredMessageDialog(
         this,
-        QStringLiteral("Stop the import of \"%1\"? Nothing of this file will be kept; it will be imported again at the next start.")
-            .arg(_FileName),
+        m_setting == ImportSetting::Update
+            ? QStringLiteral("Stop the import of \"%1\"? %2").arg(_FileName, importFailureOutcome(m_setting))
+            : QStringLiteral("Stop the import of \"%1\"? Nothing of this file will be kept; it will be imported again at the next start.")
+                  .arg(_FileName),
         MsgKind::Confirmation, MsgButton::Yes | MsgButton::No);
     // The worker may have ended while the question was open; then there is nothing to stop.
     if (answer == MsgButton::Yes && isRunning())

@@ -26,6 +26,8 @@ public:
     // Whether the window itself tells about skipped lines when it ends (a caller that runs several
     // imports may gather them into one report instead).
     void setReportSkipped(bool report) { m_reportSkipped = report; }
+    // Where the import runs: what a failure means for the user's data depends on it.
+    void setSetting(ImportSetting setting) { m_setting = setting; }
     // The outcome once the worker has ended.
     const ImportResult& importResult() const { return m_result; }
 
@@ -53,6 +55,7 @@ private:
     bool m_started = false;
     bool m_ended = false;
     bool m_reportSkipped = true;
+    ImportSetting m_setting = ImportSetting::StartUp;
 
     QLabel* txtFileName = nullptr;
     QLabel* txtRecordType = nullptr;

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -46,11 +47,19 @@ TfrmFileDownload::TfrmFileDownload(QWidget* owner, const QString& aURL, const QS
     // Long addresses and paths must not widen a fixed-size window.
     reqFile->setMinimumWidth(1);
     lclFile->setMinimumWidth(1);
+    // Beside the figures, so the fixed-size window needs no extra row for it.
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setAutoDefault(false);
+    grid->addWidget(btnCancel, 2, 2, 2, 1, Qt::AlignRight | Qt::AlignBottom);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmFileDownload::btnCancelClick);
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
+    // The labels above tell the figures; the bar is a plain bar.
+    ProgressBar1->setTextVisible(false);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(8, 6, 8, 6);
@@ -102,11 +111,20 @@ void TfrmFileDownload::NetHTTPRequest1ReceiveData(qint64 AContentLength, qint64 
     }
 }
 
+void TfrmFileDownload::btnCancelClick() {
+    if (!transferRunning())
+        return;
+    m_cancelled = true;
+    m_downloader->abort();   // the end follows at once; the local file stays as it was
+}
+
 void TfrmFileDownload::QueryFinished(bool ok, const QString& error) {
     Finished = true;
     m_succeeded = ok;
     m_errorText = error;
-    if (!ok) {
+    btnCancel->setEnabled(false);
+    m_cancelled = m_cancelled && m_downloader->failure() == DownloadFailure::Aborted;
+    if (!ok && !m_cancelled && m_reportErrors) {
         const QString text = m_downloader->failure() == DownloadFailure::LocalFile
                                  ? QStringLiteral("Downoad Error") + QLatin1Char('\n') + error
                                  : error;

@@ -2,8 +2,9 @@
 
 #include "licence/RecordGeometry.h"
 #include "core/TimeText.h"
+#include "data/WebRequest.h"
 #include "tests/support/Fixtures.h"
-#include "tests/support/HttpServer.h"
+#include "tests/support/TestHttpServer.h"
 #include "ui/MessageDialog.h"
 
 #include <QComboBox>
@@ -391,7 +392,7 @@ void TestLookup::updateNoticeFromVersionFile() {
     // The shipped configuration names no update site: no request, no notice.
     QVERIFY(!m_form->CheckUpdate());
 
-    TinyHttpServer newer(200, "99.0.0.0\r\n");
+    TestHttpServer newer(200, "99.0.0.0\r\n");
     m_form->services().UpdateSite = newer.base();
     m_form->Timer1Timer();
     QVERIFY(notice->isVisibleTo(m_form.get()));
@@ -408,10 +409,10 @@ void TestLookup::updateNoticeFromVersionFile() {
              QStringList{QStringLiteral("Click OK to close the application and open the download site. Download the update and install")});
     QVERIFY(m_form->isVisible());   // Cancel keeps the program open
 
-    TinyHttpServer same(200, m_form->values().VersionData.FileVersion.toUtf8());
+    TestHttpServer same(200, m_form->values().VersionData.FileVersion.toUtf8());
     m_form->services().UpdateSite = same.base();
     QVERIFY(!m_form->CheckUpdate());
-    TinyHttpServer broken(500, "oops");
+    TestHttpServer broken(500, "oops");
     m_form->services().UpdateSite = broken.base();
     QVERIFY_THROWS_EXCEPTION(UrlError, m_form->CheckUpdate());
 }

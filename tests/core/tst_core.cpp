@@ -7,16 +7,16 @@
 #include "core/Services.h"
 #include "core/Settings.h"
 #include "core/SharedRoutines.h"
+#include "core/SourceRecord.h"
 #include "core/TextRoutines.h"
 #include "core/TimeText.h"
-#include "tests/support/HttpServer.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStringEncoder>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,13 +64,16 @@ private slots:
     void checkDatabasesFreshRunsAllSevenInOrder();
     void checkDatabasesHalfFilledImportsOnlyEntities();
     void checkDatabasesFilledImportsNothing();
+    void checkDatabasesImportsSourcesNotCompleted_data();
+    void checkDatabasesImportsSourcesNotCompleted();
     void schemaHasColumnsInOrder();
     void callSignIndexUpgradedOnce();
 
     void stateListExcludesProvincesAndAppends();
-    void readUrlReturnsBodyAndFailsOnError();
     void versionDataHasFourNumbers();
     void databaseSwap();
+    void folderSwapKeepsOldUntilNewIsIn();
+    void carryOverCopiesOnlyWhatIsMissing();
     void damagedDatabaseNamesTheFile();
     void updateRule_data();
     void updateRule();
@@ -385,12 +388,46 @@ void TestCore::checkDatabasesFilledImportsNothing() {
         case TDataType::AMT_EN: db.exec(QStringLiteral("insert into FCC_EN(unique_system_identifier) values('1')")); break;
         default: break;
         }
+        sourcerecord::markComplete(db, j.kind, 1);   // as a load that completes notes itself
         f.calls << dataTypeName(j.kind);
     });
     QCOMPARE(f.calls.size(), 7);   // the GMRS imports follow their amateur twins in the same step
     f.calls.clear();
     runCheckDatabases(f.condb, f.zipdb, f.paths(), f.recorder());
     QCOMPARE(f.calls, QStringList());
+}
+
+void TestCore::checkDatabasesImportsSourcesNotCompleted_data() {
+    QTest::addColumn<bool>("noted");
+    QTest::addColumn<QStringList>("expected");
+    // The GMRS header file failed (or the program was killed during it) after the amateur one
+    // went in: FCC_HD holds rows, yet the GMRS header rows are still due.
+    QTest::newRow("loads noted, GMRS HD not") << true << QStringList{"GMRS_HD:GMRS/HD.dat"};
+    // Data from before loads were noted: what the tables hold is adopted, by service.
+    QTest::newRow("no notes, headers of amateur licences only") << false << QStringList{"GMRS_HD:GMRS/HD.dat"};
+}
+
+void TestCore::checkDatabasesImportsSourcesNotCompleted() {
+    QFETCH(bool, noted);
+    QFETCH(QStringList, expected);
+    Fixture f;
+    runSchemaScript(f.condb, QStringLiteral("fcc.sql"));
+    runSchemaScript(f.zipdb, QStringLiteral("postal.sql"));
+    f.zipdb.exec(QStringLiteral("insert into zipcodes(zip) values('85701')"));
+    f.condb.exec(QStringLiteral("insert into canada(callsign) values('VE3AAA');"
+                                "insert into FCC_AM values('1','E','');"
+                                "insert into FCC_HD(unique_system_identifier, license_status) values('1','A');"
+                                "insert into FCC_EN(unique_system_identifier, call_sign, service) values('1','K1AA','AMAT'),"
+                                "('2','WRAA123','GMRS')"));
+    if (noted) {
+        sourcerecord::markComplete(f.zipdb, TDataType::ZIP, 1);
+        for (TDataType kind : {TDataType::CDN, TDataType::AMT_AM, TDataType::AMT_HD, TDataType::AMT_EN, TDataType::GMRS_EN})
+            sourcerecord::markComplete(f.condb, kind, 1);
+    }
+    runCheckDatabases(f.condb, f.zipdb, f.paths(), f.recorder());
+    QCOMPARE(f.calls, expected);
+    QCOMPARE(sourcerecord::sourceRows(f.condb, TDataType::AMT_HD), 1);
+    QVERIFY(!sourcerecord::isComplete(f.condb, TDataType::GMRS_HD));
 }
 
 void TestCore::schemaHasColumnsInOrder() {
@@ -460,29 +497,6 @@ void TestCore::stateListExcludesProvincesAndAppends() {
     QVERIFY(q.isOpen());
 }
 
-void TestCore::readUrlReturnsBodyAndFailsOnError() {
-    QByteArray body(2500, 'x');
-    body[0] = '\x93';   // a byte of the 8-bit code page
-    TinyHttpServer ok(200, body);
-    const QString text = ReadURL(ok.url());
-    QCOMPARE(text.size(), 2500);
-    QCOMPARE(text.at(0), QChar(0x201C));
-    QVERIFY(ok.request().contains("User-Agent: VER1010"));
-
-    TinyHttpServer missing(404, "nope");
-    try {
-        ReadURL(missing.url());
-        QFAIL("an error status must fail");
-    } catch (const UrlError& e) {
-        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot open URL ") + missing.url());
-    }
-    QTcpServer closed;
-    closed.listen(QHostAddress::LocalHost);
-    const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
-    closed.close();
-    QVERIFY_THROWS_EXCEPTION(UrlError, ReadURL(refused));
-}
-
 void TestCore::versionDataHasFourNumbers() {
     const TEXEVersionData v = ReadVersionData(QStringLiteral("/x/quillmarsh"));
     const QStringList parts = v.FileVersion.split(QLatin1Char('.'));
@@ -518,6 +532,57 @@ void TestCore::databaseSwap() {
     QCOMPARE(replaceDatabaseFile(cur, fresh, bak), SwapOutcome::Swapped);
     QCOMPARE(readAll(cur), QStringLiteral("first"));
     QVERIFY(!QFile::exists(bak));
+}
+
+void TestCore::folderSwapKeepsOldUntilNewIsIn() {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("AMAT"));
+    const QString staging = folder + QStringLiteral(".part");
+    QCOMPARE(oldFolderName(folder + QLatin1Char('/')), folder + QStringLiteral(".old"));
+    QDir().mkpath(folder);
+    QDir().mkpath(staging);
+    QDir().mkpath(folder + QStringLiteral(".old"));   // left by an interrupted swap
+    writeFile(folder + QStringLiteral("/EN.dat"), "old");
+    writeFile(staging + QStringLiteral("/EN.dat"), "new");
+    QCOMPARE(replaceFolder(folder, staging), SwapOutcome::Swapped);
+    QCOMPARE(readAll(folder + QStringLiteral("/EN.dat")), QStringLiteral("new"));
+    QVERIFY(!QFileInfo::exists(staging));
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral(".old")));
+
+    // The new folder is not there to move in: the old one is back under its name, whole.
+    QCOMPARE(replaceFolder(folder, staging), SwapOutcome::KeptOld);
+    QCOMPARE(readAll(folder + QStringLiteral("/EN.dat")), QStringLiteral("new"));
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral(".old")));
+
+    // No folder yet: the new one simply takes its place.
+    const QString cadn = dir.filePath(QStringLiteral("CADN"));
+    QDir().mkpath(cadn + QStringLiteral(".part"));
+    writeFile(cadn + QStringLiteral(".part/amateur.txt"), "list");
+    QCOMPARE(replaceFolder(cadn, cadn + QStringLiteral(".part")), SwapOutcome::Swapped);
+    QCOMPARE(readAll(cadn + QStringLiteral("/amateur.txt")), QStringLiteral("list"));
+}
+
+void TestCore::carryOverCopiesOnlyWhatIsMissing() {
+    QTemporaryDir dir;
+    const QString from = dir.filePath(QStringLiteral("GMRS"));
+    const QString staging = dir.filePath(QStringLiteral("GMRS.part"));
+    QDir().mkpath(from + QStringLiteral("/notes"));
+    QDir().mkpath(staging);
+    writeFile(from + QStringLiteral("/EN.dat"), "old archive");
+    writeFile(from + QStringLiteral("/mine.txt"), "user");
+    writeFile(from + QStringLiteral("/notes/deep.txt"), "user, deeper");
+    writeFile(from + QStringLiteral("/skip.me"), "refused");
+    writeFile(staging + QStringLiteral("/EN.dat"), "new archive");
+    writeFile(staging + QStringLiteral("/mine.txt"), "the archive's own");
+    const QStringList copied =
+        carryOverFiles(from, staging, [](const QString& relative) { return relative != QLatin1String("skip.me"); });
+    QCOMPARE(copied, QStringList{QStringLiteral("notes/deep.txt")});
+    QCOMPARE(readAll(staging + QStringLiteral("/EN.dat")), QStringLiteral("new archive"));
+    QCOMPARE(readAll(staging + QStringLiteral("/mine.txt")), QStringLiteral("the archive's own"));
+    QCOMPARE(readAll(staging + QStringLiteral("/notes/deep.txt")), QStringLiteral("user, deeper"));
+    QVERIFY(!QFileInfo::exists(staging + QStringLiteral("/skip.me")));
+    QCOMPARE(readAll(from + QStringLiteral("/mine.txt")), QStringLiteral("user"));   // a copy: the old folder is whole
+    QCOMPARE(carryOverFiles(dir.filePath(QStringLiteral("nothing")), staging, {}), QStringList());
 }
 
 void TestCore::damagedDatabaseNamesTheFile() {

@@ -42,6 +42,7 @@ private slots:
     void init();
     void importsEveryEmptyTableInOrder();
     void failedImportIsReported();
+    void failedGmrsHeadersImportedByNextRun();
     void toolRunsFromAScript();
 
 private:
@@ -120,6 +121,34 @@ void TestCheckDatabases::failedImportIsReported() {
     // The amateur entity rows were committed before the GMRS file failed.
     ImportFixture probe;
     QCOMPARE(probe.rowsIn(m_data + QStringLiteral("/FCCdata.db"), QStringLiteral("select count(1) from FCC_EN")).at(0).at(0), "2");
+}
+
+void TestCheckDatabases::failedGmrsHeadersImportedByNextRun() {
+    CurrentDir cd(m_work);
+    const QString gmrsHd = m_data + QStringLiteral("/GMRS/HD.dat");
+    writeBytes(gmrsHd, QByteArray());   // a file that gives nothing fails, after the amateur headers went in
+    QString outText, errText;
+    {
+        QTextStream out(&outText), err(&errText);
+        QCOMPARE(runHeadlessImport(m_data, out, err), 1);
+    }
+    QVERIFY2(outText.contains(QLatin1String("GMRS_HD")) && outText.contains(QLatin1String("FAILED: the file holds no records")),
+             qPrintable(outText));
+    ImportFixture probe;
+    const QString fcc = m_data + QStringLiteral("/FCCdata.db");
+    const QString headers = QStringLiteral("select count(1) from FCC_HD");
+    QCOMPARE(probe.rowsIn(fcc, headers).at(0).at(0), "2");
+
+    // The table holds rows, yet the GMRS headers are due: the next run imports them, and only them.
+    writeBytes(gmrsHd, hd("3", "WRAB123"));
+    outText.clear();
+    QTextStream out(&outText), err(&errText);
+    QCOMPARE(runHeadlessImport(m_data, out, err), 0);
+    const QStringList lines = outText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith(QLatin1String("GMRS_HD ")) && lines[0].contains(QLatin1String("rows 1")), qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith(QLatin1String("total    1 imports")), qPrintable(lines[1]));
+    QCOMPARE(probe.rowsIn(fcc, headers).at(0).at(0), "3");
 }
 
 void TestCheckDatabases::toolRunsFromAScript() {

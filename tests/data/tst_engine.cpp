@@ -1,6 +1,8 @@
 // The import engine on a temporary database: what each kind stores, progress, rollback of a
-// failed or cancelled file, the table's indexes, and the worker thread.
+// failed, cancelled or empty file, the note of a completed load, the table's indexes, and the
+// worker thread.
 
+#include "core/SourceRecord.h"
 #include "data/ImportEngine.h"
 #include "data/TableIndexes.h"
 #include "TestSupport.h"
@@ -58,6 +60,9 @@ void TestEngine::amImport() {
     QCOMPARE(r.skipExamples, QStringList{"line 2: AM record with fewer than 16 fields"});
     QCOMPARE(fx.rows(QStringLiteral("select * from FCC_AM order by 1")),
              (QList<QStringList>{{"1", "E", "KF6QZN"}, {"3", "G", ""}}));
+    // The load is noted with its rows, in its own transaction.
+    QCOMPARE(fx.rows(QStringLiteral("select kind, tbl, service, rows from quillmarsh_source")),
+             (QList<QStringList>{{"AMT_AM", "FCC_AM", "AMAT", "2"}}));
 }
 
 void TestEngine::enImport() {
@@ -204,22 +209,33 @@ void TestEngine::zipImport() {
 void TestEngine::emptyFiles_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("AM") << int(TDataType::AMT_AM) << QByteArray();
-    QTest::newRow("EN") << int(TDataType::GMRS_EN) << QByteArray();
-    QTest::newRow("HD") << int(TDataType::AMT_HD) << QByteArray();
-    QTest::newRow("zip") << int(TDataType::ZIP) << QByteArray();
-    QTest::newRow("Canadian, header only") << int(TDataType::CDN) << kCdnHeader;
-    QTest::newRow("Canadian, two lines") << int(TDataType::CDN) << QByteArray("title\r\n\r\n");
+    QTest::addColumn<QString>("says");
+    const QString none = QStringLiteral("the file holds no records");
+    QTest::newRow("AM") << int(TDataType::AMT_AM) << QByteArray() << none;
+    QTest::newRow("EN") << int(TDataType::GMRS_EN) << QByteArray() << none;
+    QTest::newRow("HD") << int(TDataType::AMT_HD) << QByteArray() << none;
+    QTest::newRow("zip") << int(TDataType::ZIP) << QByteArray() << none;
+    QTest::newRow("Canadian, header only") << int(TDataType::CDN) << kCdnHeader << none;
+    QTest::newRow("Canadian, two lines") << int(TDataType::CDN) << QByteArray("title\r\n\r\n") << none;
+    QTest::newRow("every record skipped") << int(TDataType::AMT_AM) << ulsLine("AM", {{2, "9"}}, 10) + "\r\n"
+                                          << QStringLiteral("none of its 1 records could be imported");
 }
 
 void TestEngine::emptyFiles() {
     QFETCH(int, kind);
     QFETCH(QByteArray, content);
+    QFETCH(QString, says);
     ImportFixture fx;
     const ImportResult r = fx.import(TDataType(kind), content);
-    QVERIFY2(r.ok, qPrintable(r.error));
+    // A source that gives nothing is a failed load: noted as complete, it would never come again.
+    QVERIFY(!r.ok);
+    QCOMPARE(r.error, says);
+    QVERIFY2(r.failureText().contains(says), qPrintable(r.failureText()));
     QCOMPARE(r.rows, 0);
-    QCOMPARE(r.skipped, 0);
+    QCOMPARE(fx.count(importTable(TDataType(kind))), 0);
+    Database db;
+    db.open(TDataType(kind) == TDataType::ZIP ? fx.zipDb() : fx.fccDb());
+    QVERIFY(!sourcerecord::isComplete(db, TDataType(kind)));
 }
 
 void TestEngine::progressEveryStep_data() {
@@ -283,6 +299,9 @@ void TestEngine::rejectedRowRollsBack() {
     QVERIFY(r.failureText().contains(QLatin1String("line 2500")));
     QCOMPARE(fx.count(QStringLiteral("FCC_AM")), 0);
     QCOMPARE(fx.indexSql(QStringLiteral("FCC_AM")), indexes);
+    Database db;
+    db.open(fx.fccDb());
+    QVERIFY(!sourcerecord::isComplete(db, TDataType::AMT_AM));
 }
 
 void TestEngine::missingFile() {

@@ -31,6 +31,7 @@ private slots:
     void controls();
     void importsAndClosesItself();
     void reportsSkippedLines();
+    void reportsFailure_data();
     void reportsFailure();
     void closeOnlyThroughConfirmedCancel();
 };
@@ -87,17 +88,36 @@ void TestWindow::reportsSkippedLines() {
     QCOMPARE(fx.count(QStringLiteral("FCC_AM")), 2);
 }
 
+void TestWindow::reportsFailure_data() {
+    QTest::addColumn<int>("setting");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QString>("untrue");
+    // At start-up a failed source really is imported again at the next start; in Update Data
+    // the old data stays in use and nothing is imported again.
+    QTest::newRow("at start-up") << int(ImportSetting::StartUp)
+                                 << QStringLiteral("Nothing of this file was kept; it will be imported again at the next start.")
+                                 << QStringLiteral("update");
+    QTest::newRow("in Update Data") << int(ImportSetting::Update) << QStringLiteral("The update stops; your data is unchanged.")
+                                    << QStringLiteral("next start");
+}
+
 void TestWindow::reportsFailure() {
+    QFETCH(int, setting);
+    QFETCH(QString, outcome);
+    QFETCH(QString, untrue);
     ScopedDialogAnswers answers;
     ImportFixture fx;
     const QString file = fx.path(QStringLiteral("GMRS/EN.dat"));
     TfrmDataProcess w(nullptr, TDataType::GMRS_EN, file, fx.job(TDataType::GMRS_EN, QString()));
+    w.setSetting(ImportSetting(setting));
     w.open();
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 30000);
     QCOMPARE(w.result(), int(QDialog::Rejected));
     QCOMPARE(answers.messages.size(), 1);
     QCOMPARE(answers.messages[0].kind, MsgKind::Error);
     QVERIFY(answers.messages[0].text.contains(file));
+    QVERIFY2(answers.messages[0].text.endsWith(outcome), qPrintable(answers.messages[0].text));
+    QVERIFY2(!answers.messages[0].text.contains(untrue), qPrintable(answers.messages[0].text));
     QVERIFY(!w.importResult().ok);
 }
 

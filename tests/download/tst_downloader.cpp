@@ -1,10 +1,12 @@
 // The downloader against a server on 127.0.0.1: bodies with and without a declared length
 // arrive whole and byte for byte, with progress on the way; every failure (error status,
-// refused connection, a server that dies or stalls mid-body, a file that cannot be created)
-// is reported and leaves the local file exactly as it was, with no temporary file behind.
+// refused connection, a server that dies, stalls or trickles mid-body, a body over the cap, a
+// file that cannot be created) is reported and leaves the local file exactly as it was, with no
+// temporary file behind. ReadURL, which shares the downloader's request, reads a whole text.
 
 #include "tests/support/TestHttpServer.h"
 #include "data/Downloader.h"
+#include "data/WebRequest.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,9 +60,12 @@ private slots:
     void failureKeepsOlderFile_data();
     void failureKeepsOlderFile();
     void stalledServerTimesOut();
+    void capAndMinimumRate_data();
+    void capAndMinimumRate();
     void localFileCannotBeCreated();
     void destroyedMidTransfer();
     void blockingHelper();
+    void readUrlReturnsBodyAndFailsOnError();
 };
 
 void TestDownloader::percent_data() {
@@ -227,6 +232,51 @@ void TestDownloader::stalledServerTimesOut() {
     QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("l_amat.zip")});
 }
 
+void TestDownloader::capAndMinimumRate_data() {
+    QTest::addColumn<Route::Framing>("framing");
+    QTest::addColumn<int>("pieces");
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<DownloadFailure>("failure");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("announced length over the cap") << Route::Framing::Declared << 4 << 15 << DownloadFailure::TooLarge
+                                                   << QStringLiteral("larger than the 3000 bytes allowed");
+    QTest::newRow("unannounced body grows past the cap") << Route::Framing::ToClose << 4 << 15 << DownloadFailure::TooLarge
+                                                         << QStringLiteral("larger than the 3000 bytes allowed");
+    // 8 bytes every 40 ms: a byte comes often enough for any stall timeout, never enough to finish.
+    QTest::newRow("a trickle below the minimum rate") << Route::Framing::Declared << 1250 << 40 << DownloadFailure::TooSlow
+                                                      << QStringLiteral("too slow");
+}
+
+void TestDownloader::capAndMinimumRate() {
+    QFETCH(Route::Framing, framing);
+    QFETCH(int, pieces);
+    QFETCH(int, pauseMs);
+    QFETCH(DownloadFailure, failure);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("l_amat.zip"));
+    writeFile(target, kOlder);
+    TestHttpServer server;
+    Route route;
+    route.body = randomBytes(10000, 21);
+    route.framing = framing;
+    route.pieces = pieces;
+    route.pauseMs = pauseMs;
+    server.route("/l_amat.zip", route);
+
+    Downloader d;
+    d.setMaximumSize(failure == DownloadFailure::TooLarge ? 3000 : 1 << 20);
+    d.setMinimumRate(1000, 600);
+    QSignalSpy finished(&d, &Downloader::finished);
+    d.start(server.url("/l_amat.zip"), target);
+    QVERIFY(finished.wait(kWait));
+    QCOMPARE(d.failure(), failure);
+    QVERIFY2(d.errorText().contains(says), qPrintable(d.errorText()));
+    QVERIFY(d.bytesRead() < route.body.size());
+    QCOMPARE(readAll(target), kOlder);
+    QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("l_amat.zip")});
+}
+
 void TestDownloader::localFileCannotBeCreated() {
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("no/such/folder/l_amat.zip"));
@@ -264,7 +314,8 @@ void TestDownloader::destroyedMidTransfer() {
     QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty(), kWait);
     d.reset();
     server.release();
-    QTest::qWait(50);   // let whatever the server still sends arrive nowhere
+    // Whatever the server still sends arrives nowhere; its answer ends when it sees the client gone.
+    QTRY_COMPARE_WITH_TIMEOUT(server.answersEnded(), 1, kWait);
     QCOMPARE(finished.size(), 0);
     QCOMPARE(filesIn(dir.path()), QStringList());
 }
@@ -289,6 +340,27 @@ void TestDownloader::blockingHelper() {
     QVERIFY(!downloadFile(server.url("/nothing-here.zip"), dir.filePath(QStringLiteral("x.zip")), &error));
     QVERIFY2(error.contains(QStringLiteral("404")), qPrintable(error));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("x.zip"))));
+}
+
+void TestDownloader::readUrlReturnsBodyAndFailsOnError() {
+    QByteArray body(2500, 'x');
+    body[0] = '\x93';   // a byte of the 8-bit code page
+    TestHttpServer ok(200, body);
+    const QString text = ReadURL(ok.base() + QStringLiteral("/files/x.version"));
+    QCOMPARE(text.size(), 2500);
+    QCOMPARE(text.at(0), QChar(0x201C));
+    QCOMPARE(ok.lastUserAgent(), QByteArray("VER1010"));
+    QVERIFY(ok.request().contains("Cache-Control: no-cache"));
+
+    TestHttpServer missing(404, "nope");
+    const QString address = missing.base() + QStringLiteral("/files/x.version");
+    try {
+        ReadURL(address);
+        QFAIL("an error status must fail");
+    } catch (const UrlError& e) {
+        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot open URL ") + address);
+    }
+    QVERIFY_THROWS_EXCEPTION(UrlError, ReadURL(TestHttpServer::refusedUrl().toString()));
 }
 
 QObject* makeTestDownloader() { return new TestDownloader; }

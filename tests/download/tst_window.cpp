@@ -1,6 +1,7 @@
 // The download window offscreen, against the test server: its controls, the labels and the
-// percentage while a transfer runs, no percentage when the length is unknown, closing refused
-// until the end, closing by itself after success, and the error box then closing after failure.
+// bar while a transfer runs, no percentage when the length is unknown, closing refused until the
+// end but Cancel stopping a trickle, closing by itself after success, and the error box then
+// closing after failure.
 
 #include "tests/support/WidgetLookup.h"
 #include "tests/support/TestHttpServer.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,6 +49,7 @@ private slots:
     void failureShowsErrorThenCloses_data();
     void failureShowsErrorThenCloses();
     void destroyedMidTransfer();
+    void cancelStopsATrickle();
 };
 
 void TestDownloadWindow::controls() {
@@ -67,6 +70,8 @@ void TestDownloadWindow::controls() {
     QProgressBar* bar = child<QProgressBar>(w, "ProgressBar1");
     QCOMPARE(bar->minimum(), 0);
     QCOMPARE(bar->maximum(), 100);
+    QVERIFY(!bar->isTextVisible());   // the labels tell the figures; the bar is plain
+    QCOMPARE(child<QPushButton>(w, "btnCancel")->text(), QStringLiteral("Cancel"));
     QCOMPARE(w.size(), QSize(645, 122));
     QCOMPARE(w.minimumSize(), w.maximumSize());
     // Not shown, nothing started: nothing holds the window open.
@@ -228,8 +233,33 @@ void TestDownloadWindow::destroyedMidTransfer() {
     QTRY_COMPARE_WITH_TIMEOUT(text(*w, "lblTransfered"), QStringLiteral("5000"), kWait);
     delete w;
     server.release();
-    QTest::qWait(50);
+    QTRY_COMPARE_WITH_TIMEOUT(server.answersEnded(), 1, kWait);
     QVERIFY(answers.messages.isEmpty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestDownloadWindow::cancelStopsATrickle() {
+    ScopedDialogAnswers answers;
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("l_amat.zip"));
+    TestHttpServer server;
+    Route trickle;
+    trickle.body = body(100000);
+    trickle.pieces = 100000;   // one byte at a time
+    trickle.pauseMs = 50;
+    server.route("/l_amat.zip", trickle);
+
+    TfrmFileDownload w(nullptr, server.url("/l_amat.zip").toString(), target);
+    w.open();
+    QTRY_VERIFY_WITH_TIMEOUT(text(w, "lblTransfered").toInt() > 0, kWait);
+    QVERIFY(!w.close());   // the close button still does not end it
+    QTest::mouseClick(child<QPushButton>(w, "btnCancel"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), kWait);
+    QCOMPARE(w.result(), int(QDialog::Rejected));
+    QVERIFY(w.cancelled());
+    QVERIFY(!w.succeeded());
+    QVERIFY(answers.messages.isEmpty());   // the user chose it; no error box
+    QTRY_COMPARE_WITH_TIMEOUT(server.answersEnded(), 1, kWait);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 

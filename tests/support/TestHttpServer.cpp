@@ -12,6 +12,7 @@ struct TestHttpServer::Exchange {
     qint64 sent = 0;
     bool answered = false;
     bool held = false;
+    bool ended = false;
     QTimer* timer = nullptr;
 };
 
@@ -19,6 +20,10 @@ TestHttpServer::TestHttpServer(QObject* parent) : QObject(parent) {
     if (!m_server.listen(QHostAddress::LocalHost, 0))
         qFatal("test server cannot listen on 127.0.0.1");
     connect(&m_server, &QTcpServer::newConnection, this, &TestHttpServer::accept);
+}
+
+TestHttpServer::TestHttpServer(int status, const QByteArray& body, QObject* parent) : TestHttpServer(parent) {
+    m_fallback = Route::answer(status, status < 400 ? "OK" : "Error", body);
 }
 
 TestHttpServer::~TestHttpServer() {
@@ -32,6 +37,8 @@ TestHttpServer::~TestHttpServer() {
 QUrl TestHttpServer::url(const QByteArray& path) const {
     return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(QString::fromLatin1(path)));
 }
+
+QString TestHttpServer::base() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
 
 QUrl TestHttpServer::refusedUrl() {
     QTcpServer probe;
@@ -61,6 +68,9 @@ void TestHttpServer::accept() {
         ex->timer->setInterval(15);
         connect(ex->timer, &QTimer::timeout, this, [this, ex] { sendNext(ex); });
         connect(socket, &QTcpSocket::readyRead, this, [this, ex] { readRequest(ex); });
+        // A client that goes away ends the answer too.
+        connect(socket, &QTcpSocket::disconnected, this, [this, ex] { endAnswer(ex); });
+        connect(socket, &QTcpSocket::errorOccurred, this, [this, ex] { endAnswer(ex); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         m_exchanges.append(ex);
     }
@@ -72,6 +82,7 @@ void TestHttpServer::readRequest(Exchange* ex) {
         return;
     ex->answered = true;
     ++m_requests;
+    m_lastRequest = ex->request;
     const QList<QByteArray> lines = ex->request.left(ex->request.indexOf("\r\n\r\n")).split('\n');
     const QByteArray path = lines.value(0).split(' ').value(1);
     for (const QByteArray& line : lines)
@@ -107,7 +118,17 @@ void TestHttpServer::readRequest(Exchange* ex) {
     if (from < route.body.size())
         ex->pieces.append(route.body.mid(from));
     ex->route = route;
+    ex->timer->setInterval(route.pauseMs);
     ex->timer->start();
+}
+
+void TestHttpServer::endAnswer(Exchange* ex) {
+    if (ex->ended || !ex->answered)
+        return;
+    ex->ended = true;
+    ex->timer->stop();
+    ++m_ended;
+    emit answerEnded();
 }
 
 void TestHttpServer::sendNext(Exchange* ex) {
@@ -122,7 +143,7 @@ void TestHttpServer::sendNext(Exchange* ex) {
         ex->timer->stop();
         if (ex->route.framing == Route::Framing::Chunked)
             ex->socket->write("0\r\n\r\n");
-        ex->socket->disconnectFromHost();   // after what is still queued has gone out
+        ex->socket->disconnectFromHost();   // after what is still queued has gone out; then it ends
         return;
     }
     const QByteArray piece = ex->pieces.takeFirst();

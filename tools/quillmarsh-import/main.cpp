@@ -1,5 +1,6 @@
-// quillmarsh-import DATA_DIR: fills every empty table of the data folder from the extracted
-// source files, as the program does at start-up, without windows.
+// quillmarsh-import DATA_DIR: imports every source of the data folder that has not been loaded
+// completely (or whose table is empty) from the extracted files, as the program does at
+// start-up, without windows.
 
 #include "data/HeadlessImport.h"
 
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 2 || args.at(1).startsWith(QLatin1Char('-'))) {
         err << "usage: quillmarsh-import DATA_DIR\n"
-               "Creates FCCdata.db and postal.db in DATA_DIR when missing and imports every empty table from\n"
+               "Creates FCCdata.db and postal.db in DATA_DIR when missing and imports every source not yet loaded from\n"
                "DATA_DIR/AMAT, DATA_DIR/GMRS, DATA_DIR/CADN/amateur.txt and the shipped postal_update.csv.\n";
         return 2;
     }
