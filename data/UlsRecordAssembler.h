@@ -65,7 +65,6 @@ private:
     size_t m_maxLength;
     std::string_view m_line;      // rest of the current line, still to be cut at CRs
     bool m_lineOpen = false;
-    bool m_lineStart = false;
     qint64 m_lineNo = 0;
 
     std::string m_pending;        // record being assembled
