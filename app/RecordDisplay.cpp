@@ -63,6 +63,7 @@ void TForm1::DisplayRecord(const Query& query) {
     setText(grpUSA, "edtCity", App.CurrentCity);
     setText(grpUSA, "edtState", App.CurrentState);
     const QString zip = query.text(0, QStringLiteral("zip_code"));
+    App.CurrentZip = zip;
     setText(grpUSA, "edtPostal", zip);
 
     const ZipGeography place = zipGeography(DM.Zipdb, DM.ZipQuery, usZipKey(zip));

@@ -22,4 +22,5 @@ struct TAppValues {
     QString CurrentAddress;
     QString CurrentCity;
     QString CurrentState;
+    QString CurrentZip;           // of the last US record; the map centres on its coordinates
 };

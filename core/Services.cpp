@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -53,6 +54,14 @@ QString ServiceConfig::versionFileUrl() const {
     return UpdateSite.trimmed().isEmpty() ? QString() : joinUrl(UpdateSite, "/files/quillmarsh.version");
 }
 QString ServiceConfig::setupDownloadUrl() const { return joinUrl(UpdateSite, "/files/quillmarsh_setup.exe"); }
+QString ServiceConfig::qrzPageUrl(const QString& callsign) const { return joinUrl(QrzSite, "/db/") + callsign; }
+QString ServiceConfig::ulsLicenceUrl(const QString& usi) const {
+    return joinUrl(UlsSite, "/UlsApp/UlsSearch/license.jsp?licKey=") + usi;
+}
+QString ServiceConfig::staticMapTemplate() const {
+    return joinUrl(StaticMapService, "/maps/api/staticmap?center=myaddress&zoom=16&size=_widthx_height&maptype=roadmap"
+                                     "&markers=color:blue%7Clabel:S%7Cmyaddress&sensor=false&key=");
+}
 
 ServiceConfig loadServiceConfig(const QString& iniFile) {
     ServiceConfig c;
@@ -62,8 +71,11 @@ ServiceConfig loadServiceConfig(const QString& iniFile) {
     ini.beginGroup(QStringLiteral("Services"));
     auto read = [&](const char* key, QString& field) {
         const QString k = QLatin1String(key);
-        if (ini.contains(k))
-            field = ini.value(k).toString().trimmed();
+        if (!ini.contains(k))
+            return;
+        // An unquoted value with a comma comes back as a list; the text is meant whole.
+        const QVariant v = ini.value(k);
+        field = (v.typeId() == QMetaType::QStringList ? v.toStringList().join(QStringLiteral(", ")) : v.toString()).trimmed();
     };
     read("FccDataServer", c.FccDataServer);
     read("CanadaDataServer", c.CanadaDataServer);
@@ -72,6 +84,18 @@ ServiceConfig loadServiceConfig(const QString& iniFile) {
     read("StaticMapKey", c.StaticMapKey);
     read("QrzSite", c.QrzSite);
     read("UlsSite", c.UlsSite);
+    read("MapTileUrl", c.MapTileUrl);
+    read("MapTileAttribution", c.MapTileAttribution);
+    read("MapImageryTileUrl", c.MapImageryTileUrl);
+    read("MapImageryAttribution", c.MapImageryAttribution);
+    auto readZoom = [&](const char* key, int& field) {
+        bool ok = false;
+        const int v = ini.value(QLatin1String(key)).toString().trimmed().toInt(&ok);
+        if (ok)
+            field = std::clamp(v, 0, 21);
+    };
+    readZoom("MapTileMaxZoom", c.MapTileMaxZoom);
+    readZoom("MapImageryMaxZoom", c.MapImageryMaxZoom);
     return c;
 }
 

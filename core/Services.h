@@ -13,12 +13,27 @@ struct ServiceConfig {
     QString StaticMapKey;
     QString QrzSite = QStringLiteral("http://www.qrz.com");
     QString UlsSite = QStringLiteral("http://wireless2.fcc.gov");
+    // The map without a static-map key: slippy-map tile templates ({z}, {x}, {y}), the highest
+    // zoom each server offers and the credit its licence asks for. No imagery template keeps
+    // the hybrid choice on the road map.
+    QString MapTileUrl = QStringLiteral("https://tile.openstreetmap.org/{z}/{x}/{y}.png");
+    int MapTileMaxZoom = 19;
+    QString MapTileAttribution = QStringLiteral("\u00A9 OpenStreetMap contributors");
+    QString MapImageryTileUrl;
+    int MapImageryMaxZoom = 19;
+    QString MapImageryAttribution;
 
     QString amateurArchiveUrl() const;
     QString gmrsArchiveUrl() const;
     QString canadianArchiveUrl() const;
     QString versionFileUrl() const;     // empty when no update site is configured
     QString setupDownloadUrl() const;
+    // The look-up pages: the value is appended as it is.
+    QString qrzPageUrl(const QString& callsign) const;
+    QString ulsLicenceUrl(const QString& usi) const;
+    // The static-map request up to and including "key=", with its placeholders myaddress,
+    // _width and _height still in it; the key is appended after they are filled.
+    QString staticMapTemplate() const;
 };
 
 // services.ini from the places findShippedFile searches; the built-in values when

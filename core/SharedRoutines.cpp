@@ -67,5 +67,6 @@ TEXEVersionData ReadVersionData(const QString& exeFileName) {
     v.OriginalFileName = QFileInfo(exeFileName).fileName();
     v.ProductName = QStringLiteral("Quillmarsh");
     v.ProductVersion = v.FileVersion;
+    v.Comments = QStringLiteral("Look-up of US amateur and GMRS licences and Canadian amateur call signs");
     return v;
 }

@@ -63,9 +63,30 @@ void ExportGridToCSV(QTableView* grid, const QString& fileName) {
     writeTextLines(fileName, lines);
 }
 
+namespace {
+DesktopOpener& desktopOpener() {
+    static DesktopOpener opener;
+    return opener;
+}
+} // namespace
+
+DesktopOpener setDesktopOpener(DesktopOpener opener) {
+    DesktopOpener previous = desktopOpener();
+    desktopOpener() = std::move(opener);
+    return previous;
+}
+
+ScopedDesktopOpener::ScopedDesktopOpener()
+    : m_previous(setDesktopOpener([this](const QUrl& url) { opened.append(url); })) {}
+
+ScopedDesktopOpener::~ScopedDesktopOpener() { setDesktopOpener(m_previous); }
+
 void OpenDocument(const QString& target) {
     QString t = target;
     t.replace(QLatin1Char('"'), QLatin1String("%22"));
     const QUrl url = QFileInfo::exists(t) ? QUrl::fromLocalFile(t) : QUrl(t, QUrl::TolerantMode);
-    QDesktopServices::openUrl(url);
+    if (desktopOpener())
+        desktopOpener()(url);
+    else
+        QDesktopServices::openUrl(url);
 }

@@ -2,7 +2,10 @@
 // Grid routines shared by the result windows: fitting columns to their content, writing the
 // grid to CSV, and opening a document or web address with the desktop.
 
+#include <QList>
 #include <QString>
+#include <QUrl>
+#include <functional>
 
 class QTableView;
 
@@ -15,3 +18,21 @@ void ExportGridToCSV(QTableView* grid, const QString& fileName);
 QString csvLine(const QStringList& fields);
 // Hands the address or file to the desktop; double quotes become %22. Failures are not reported.
 void OpenDocument(const QString& target);
+
+// What OpenDocument hands its address to: the desktop's handler unless replaced. Returns the
+// previous one; an empty function restores the desktop.
+using DesktopOpener = std::function<void(const QUrl&)>;
+DesktopOpener setDesktopOpener(DesktopOpener opener);
+
+// For tests: records every address instead of launching a program; restores on destruction.
+class ScopedDesktopOpener {
+public:
+    ScopedDesktopOpener();
+    ~ScopedDesktopOpener();
+    ScopedDesktopOpener(const ScopedDesktopOpener&) = delete;
+    ScopedDesktopOpener& operator=(const ScopedDesktopOpener&) = delete;
+    QList<QUrl> opened;
+
+private:
+    DesktopOpener m_previous;
+};

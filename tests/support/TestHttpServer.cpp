@@ -78,7 +78,8 @@ void TestHttpServer::readRequest(Exchange* ex) {
         if (line.toLower().startsWith("user-agent:"))
             m_userAgent = line.mid(11).trimmed();
 
-    Route route = m_routes.value(path, Route::answer(404, "Not Found", "<html>no such page</html>"));
+    m_paths.append(path);
+    Route route = m_routes.value(path, m_fallback);
     QByteArray head = "HTTP/1.1 " + QByteArray::number(route.status) + ' ' + route.reason + "\r\n";
     if (route.framing == Route::Framing::Declared)
         head += "Content-Length: " + QByteArray::number(route.declaredLength >= 0 ? route.declaredLength : route.body.size()) + "\r\n";

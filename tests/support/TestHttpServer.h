@@ -43,12 +43,16 @@ public:
     ~TestHttpServer() override;
 
     void route(const QByteArray& path, const Route& route) { m_routes.insert(path, route); }
+    // The answer to every path without a route of its own (by default a 404 page).
+    void fallback(const Route& route) { m_fallback = route; }
     QUrl url(const QByteArray& path) const;
     // Lets every held answer go on.
     void release();
 
     int requests() const { return m_requests; }
     QByteArray lastUserAgent() const { return m_userAgent; }
+    // The paths (with their queries) asked for, in order.
+    QList<QByteArray> paths() const { return m_paths; }
 
     // An address on 127.0.0.1 where nothing listens.
     static QUrl refusedUrl();
@@ -61,6 +65,8 @@ private:
 
     QTcpServer m_server;
     QHash<QByteArray, Route> m_routes;
+    Route m_fallback = Route::answer(404, "Not Found", "<html>no such page</html>");
+    QList<QByteArray> m_paths;
     QList<Exchange*> m_exchanges;
     int m_requests = 0;
     QByteArray m_userAgent;
