@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStringListModel>
 
 
 void TForm1::btnSearchClick() { FetchCallsign(edtSearch->text(), true); }
@@ -21,11 +22,17 @@ void TForm1::cbbResultsChange(const QString& text) {
 }
 
 Query* TForm1::FetchCallsign(const QString& strcallsign, bool Display) {
+    // Whatever the look-up shows or says, the next call can be typed at once.
+    struct FocusBack {
+        QLineEdit* edit;
+        ~FocusBack() { edit->setFocus(); }
+    } focusBack{edtSearch};
     const QString text = callSignPattern(strcallsign);
     switch (callCountry(text)) {
     case CallCountry::UnitedStates: {
-        grpUSA->show();
+        // Hide before show: for a moment both groups would otherwise be laid out.
         grpcdn->hide();
+        grpUSA->show();
         Query* result = &Lookup(text);
         // A wildcard that matches one call sign lists it and shows its full record at once.
         if (hasSqlWildcard(text) && result->recordCount() == 1)
@@ -63,7 +70,7 @@ Query* TForm1::FetchCallsign(const QString& strcallsign, bool Display) {
 Query& TForm1::Lookup(const QString& callsign) {
     {
         const QSignalBlocker block(cbbResults);
-        cbbResults->clear();
+        static_cast<QStringListModel*>(cbbResults->model())->setStringList({});
     }
     ClearResults();
     Query& q = DM.dbQuery;
@@ -79,14 +86,13 @@ Query& TForm1::Lookup(const QString& callsign) {
     q.assign({QStringLiteral("call_sign")}, std::move(rows));
     if (!calls.isEmpty()) {
         const QSignalBlocker block(cbbResults);
-        cbbResults->addItems(calls);
+        static_cast<QStringListModel*>(cbbResults->model())->setStringList(calls);
         cbbResults->setCurrentIndex(-1);
         cbbResults->setEditText(QString());
-        // Says what the list holds and takes the keyboard, so a choice is one arrow key away.
+        // Says what the list holds.
         cbbResults->lineEdit()->setPlaceholderText(
             calls.size() == 1 ? QStringLiteral("1 match") : QStringLiteral("%1 matches").arg(calls.size()));
         cbbResults->show();
-        cbbResults->setFocus();
         edtSearch->clear();
     }
     return q;
@@ -109,11 +115,15 @@ Query& TForm1::LookupCDn(const QString& callsign) {
 LicenceService TForm1::selectedService() const { return rbAmateur->isChecked() ? LicenceService::Amateur : LicenceService::Gmrs; }
 
 void TForm1::ClearResults() {
-    for (QLineEdit* e : grpUSA->findChildren<QLineEdit*>())
+    for (QLineEdit* e : grpUSA->findChildren<QLineEdit*>()) {
         e->clear();
+        e->setToolTip(QString());
+    }
     lblOthercall->clear();
     lblOthercall->hide();
     edtOtherCall->hide();
-    for (QLineEdit* e : grpcdn->findChildren<QLineEdit*>())
+    for (QLineEdit* e : grpcdn->findChildren<QLineEdit*>()) {
         e->clear();
+        e->setToolTip(QString());
+    }
 }

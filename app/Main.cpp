@@ -334,6 +334,7 @@ void TForm1::CheckDatabases() {
     runCheckDatabases(DM.condb, DM.Zipdb, paths, m_importStep);
     // Indexes a first load left for its second load to build are built now if that never came.
     settlePendingIndexes(DM.condb);
+    upgradeCallSignIndex(DM.condb);
 
     QStringList report;
     if (!m_importMissing.isEmpty())

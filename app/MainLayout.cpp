@@ -6,14 +6,17 @@
 #include "ui/ErrorApplication.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QValidator>
 #include <QVBoxLayout>
 
@@ -29,12 +32,37 @@ public:
     }
 };
 
+// A date and time as wide as any the locale writes, for sizing the boxes and labels that show one.
+QString widestDateTime() { return DateTimeText(QDateTime(QDate(2026, 12, 31), QTime(12, 59, 59))); }
+
+// Hidden or shown, the widget keeps its place, so showing it moves nothing and the window keeps its size.
+void keepPlaceWhenHidden(QWidget* w) {
+    QSizePolicy p = w->sizePolicy();
+    p.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(p);
+}
+
+// The width is fixed by the caller, not by the text it happens to show (a longer text must not
+// widen the window).
+void widthNotFromText(QWidget* w) {
+    QSizePolicy p = w->sizePolicy();
+    p.setHorizontalPolicy(QSizePolicy::Ignored);
+    w->setSizePolicy(p);
+}
+
 QLabel* valueLabel(QWidget* parent, const char* name) {
     auto* l = new QLabel(QStringLiteral(" "), parent);
     l->setObjectName(QLatin1String(name));
     l->setAlignment(Qt::AlignCenter);
     l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(widestDateTime()) + 8);
+    widthNotFromText(l);
     return l;
+}
+
+// The box is wide enough for a text like the sample (the longest value it usually holds).
+void fitsText(QLineEdit* e, const QString& sample) {
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(sample) + 16);
 }
 
 // One caption over one edit box; the caption is the box's buddy so assistive tools name it.
@@ -89,6 +117,7 @@ void TForm1::buildUi() {
     lblupdate->setStyleSheet(QStringLiteral("color: red; font-weight: bold; text-decoration: underline;"));
     lblupdate->setCursor(Qt::PointingHandCursor);
     lblupdate->setAlignment(Qt::AlignCenter);
+    keepPlaceWhenHidden(lblupdate);
     lblupdate->hide();
     v->addWidget(lblupdate);
 
@@ -114,8 +143,18 @@ void TForm1::buildUi() {
         cbbResults->setObjectName(QStringLiteral("cbbResults"));
         cbbResults->setEditable(true);
         cbbResults->setInsertPolicy(QComboBox::NoInsert);
+        // A wildcard may list hundreds of thousands of calls: one list model filled at once, rows
+        // of one height, a width that does not measure every entry, and completion by binary
+        // search in the sorted list.
+        cbbResults->setModel(new QStringListModel(cbbResults));
+        cbbResults->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         cbbResults->setMinimumContentsLength(10);
+        if (auto* list = qobject_cast<QListView*>(cbbResults->view()))
+            list->setUniformItemSizes(true);
+        if (QCompleter* c = cbbResults->completer())
+            c->setModelSorting(QCompleter::CaseSensitivelySortedModel);
         cbbResults->setAccessibleName(QStringLiteral("Matching callsigns"));
+        keepPlaceWhenHidden(cbbResults);
         cbbResults->hide();
         auto* hint = new QLabel(QStringLiteral("Wildcard characters * = all, ? = single character"), grp1);
         g->addWidget(rbAmateur, 0, 0);
@@ -130,19 +169,28 @@ void TForm1::buildUi() {
     }
     v->addWidget(grp1);
 
+    // The two record groups share one place whose size fits either, so switching between a US
+    // and a Canadian record changes neither the layout nor the window.
     grpUSA = qobject_cast<QGroupBox*>(buildUsaGroup());
     grpcdn = qobject_cast<QGroupBox*>(buildCanadaGroup());
+    auto* records = new QWidget(central);
+    records->setObjectName(QStringLiteral("recordPlace"));
+    auto* place = new QGridLayout(records);
+    place->setContentsMargins(0, 0, 0, 0);
+    place->addWidget(grpUSA, 0, 0);
+    place->addWidget(grpcdn, 0, 0);
+    keepPlaceWhenHidden(grpUSA);
+    keepPlaceWhenHidden(grpcdn);
     grpcdn->hide();
-    v->addWidget(grpUSA, 1);
-    v->addWidget(grpcdn, 1);
+    v->addWidget(records, 1);
     setCentralWidget(central);
 
-    // Date-and-time boxes must show a whole text such as "12/31/2026 12:59:59 PM" without clipping.
-    const QString sample = DateTimeText(QDateTime(QDate(2026, 12, 31), QTime(12, 59, 59)));
-    for (const char* name : {"edtSunRise", "edtSolarNoon", "edtSunSet", "CDNSunRise", "CDNSolarNoon", "CDNSunSet"}) {
-        auto* e = findChild<QLineEdit*>(QLatin1String(name));
-        e->setMinimumWidth(e->fontMetrics().horizontalAdvance(sample) + 16);
-    }
+    // Date-and-time boxes show a whole text such as "12/31/2026 12:59:59 PM"; city and county
+    // boxes a long place name. Longer values show in full in the box's tool-tip.
+    for (const char* name : {"edtSunRise", "edtSolarNoon", "edtSunSet", "CDNSunRise", "CDNSolarNoon", "CDNSunSet"})
+        fitsText(findChild<QLineEdit*>(QLatin1String(name)), widestDateTime());
+    for (const char* name : {"edtCity", "edtCounty", "CDNedtCity", "CDNedtclub_city"})
+        fitsText(findChild<QLineEdit*>(QLatin1String(name)), QStringLiteral("Rappahannock Academy"));
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("pnl1"));
@@ -154,6 +202,7 @@ void TForm1::buildUi() {
     txtMessage->setObjectName(QStringLiteral("txtMessage"));
     bar->addWidget(txtDate);
     bar->addWidget(txtTime);
+    widthNotFromText(txtMessage);
     bar->addWidget(txtMessage, 1);
     setStatusBar(bar);
 
@@ -193,6 +242,8 @@ QWidget* TForm1::buildUsaGroup() {
     addField(g, 6, 2, "edtSunSet", QStringLiteral("Sunset"), true);
     edtOtherCall = addField(g, 7, 0, "edtOtherCall", QString(), false, 1, &lblOthercall);
     lblOthercall->setObjectName(QStringLiteral("lblOthercall"));
+    keepPlaceWhenHidden(lblOthercall);
+    keepPlaceWhenHidden(edtOtherCall);
     for (int c = 0; c < 3; ++c)
         g->setColumnStretch(c, 1);
     g->setRowStretch(16, 1);
@@ -210,14 +261,14 @@ QWidget* TForm1::buildCanadaGroup() {
     addField(g, 0, 1, "CDNedtFirstName", QStringLiteral("First name"), false);
     addField(g, 0, 2, "CDNedtsurname", QStringLiteral("Last Name"), true, 2);
     addField(g, 1, 0, "CDNedtAddress", QStringLiteral("Address Line"), false, 2);
-    addField(g, 1, 2, "CDNedtCity", QStringLiteral("City"), false);
-    addField(g, 1, 3, "CDNedtProv", QStringLiteral("Province"), false);
-    addField(g, 2, 0, "CDNedtPostal", QStringLiteral("Postal Code"), false);
-    addField(g, 2, 1, "CDNedtqual_a", QStringLiteral("Basic"), false);
-    addField(g, 2, 2, "CDNedtqual_b", QStringLiteral("5WPM"), false);
-    addField(g, 2, 3, "CDNedtQual_C", QStringLiteral("12WPM"), false);
-    addField(g, 3, 0, "CDNedtQual_D", QStringLiteral("Advanced"), false);
-    addField(g, 3, 1, "CDNedtClubName1", QStringLiteral("Club Name"), false, 3);
+    addField(g, 1, 2, "CDNedtCity", QStringLiteral("City"), false, 2);
+    addField(g, 2, 0, "CDNedtProv", QStringLiteral("Province"), false);
+    addField(g, 2, 1, "CDNedtPostal", QStringLiteral("Postal Code"), false);
+    addField(g, 2, 2, "CDNedtqual_a", QStringLiteral("Basic"), false);
+    addField(g, 2, 3, "CDNedtqual_b", QStringLiteral("5WPM"), false);
+    addField(g, 3, 0, "CDNedtQual_C", QStringLiteral("12WPM"), false);
+    addField(g, 3, 1, "CDNedtQual_D", QStringLiteral("Advanced"), false);
+    addField(g, 3, 2, "CDNedtClubName1", QStringLiteral("Club Name"), false, 2);
     addField(g, 4, 0, "CDNedtclub_address", QStringLiteral("Club Address"), false, 2);
     addField(g, 4, 2, "CDNedtclub_city", QStringLiteral("Club City"), false);
     addField(g, 4, 3, "CDNedtClub_Prov", QStringLiteral("Club Province"), false);
@@ -228,9 +279,9 @@ QWidget* TForm1::buildCanadaGroup() {
     addField(g, 6, 0, "CDNSunRise", QStringLiteral("Sunrise"), true);
     addField(g, 6, 1, "CDNSolarNoon", QStringLiteral("Solar Noon"), true);
     addField(g, 6, 2, "CDNSunSet", QStringLiteral("Sunset"), true);
-    addField(g, 7, 0, "CDNAzimuth", QStringLiteral("Azimuth"), true);
+    addField(g, 6, 3, "CDNAzimuth", QStringLiteral("Azimuth"), true);
     QLabel* dist = nullptr;
-    addField(g, 7, 1, "CDNDistance", QStringLiteral("Distance (SM)"), true, 1, &dist);
+    addField(g, 7, 0, "CDNDistance", QStringLiteral("Distance (SM)"), true, 1, &dist);
     dist->setObjectName(QStringLiteral("lblDistance_cdn"));
     lblDistance_cdn = dist;
     for (int c = 0; c < 4; ++c)

@@ -15,10 +15,12 @@
 
 namespace {
 
+// The box shows the value from its start; a value longer than the box is there in full in its tool-tip.
 void setText(QWidget* group, const char* name, const QString& text) {
     if (auto* e = group->findChild<QLineEdit*>(QLatin1String(name))) {
         e->setText(text);
         e->setCursorPosition(0);
+        e->setToolTip(text.trimmed().isEmpty() ? QString() : text);
     }
 }
 

@@ -5,8 +5,6 @@
 
 int main(int argc, char** argv) {
     QmApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillmarsh"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillmarsh"));
     StyleManager::trySetStyle(QStringLiteral("Aqua Light Slate"));
     TDM dm;
     TForm1 form(dm);

@@ -36,6 +36,9 @@ void Database::openWith(int threadingFlag) {
     m_db = db;
     sqlite3_busy_timeout(m_db, 5000);
     sqlite3_extended_result_codes(m_db, 1);
+    // Reads through a memory map instead of a read call per page: the searches that join a few
+    // thousand licences from all over the file take half the time.
+    sqlite3_exec(m_db, "PRAGMA mmap_size=2147418112", nullptr, nullptr, nullptr);
 }
 
 void Database::open() {
@@ -242,6 +245,11 @@ QVariant Statement::value(const QString& name) const {
 QString Statement::text(int column) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, column)) : QString();
+}
+
+QByteArrayView Statement::utf8(int column) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return p ? QByteArrayView(p, sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
 }
 
 QString Statement::text(const QString& name) const {

@@ -5,6 +5,7 @@
 // SQLite's message and the statement text.
 // Collaborators: TDM (owns the two connections), the import engine, every reader.
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -97,6 +98,9 @@ public:
     QVariant value(int column) const;
     QVariant value(const QString& name) const;
     QString text(int column) const;
+    // The column's UTF-8 bytes without a copy; valid until the next step or reset. For scans
+    // over hundreds of thousands of rows, where a string per row would dominate.
+    QByteArrayView utf8(int column) const;
     QString text(const QString& name) const;
 
 private:

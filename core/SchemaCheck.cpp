@@ -63,3 +63,17 @@ void runCheckDatabases(Database& condb, Database& zipdb, const SchemaCheckPaths&
         job(TDataType::GMRS_EN, base + QStringLiteral("GMRS/EN.dat"), condb);
     }
 }
+
+void upgradeCallSignIndex(Database& condb) {
+    if (!condb.tableExists(QStringLiteral("FCC_EN")))
+        return;
+    const QString sql =
+        condb.scalar(QStringLiteral("select sql from sqlite_master where type='index' and name='idx_en_call'")).toString();
+    if (sql.contains(QLatin1String("unique_system_identifier"), Qt::CaseInsensitive))
+        return;
+    TransactionGuard tx(condb);
+    condb.exec(QStringLiteral("DROP INDEX IF EXISTS idx_en_call"));
+    // The same definition as fcc.sql's.
+    condb.exec(QStringLiteral("CREATE INDEX idx_en_call ON FCC_EN (call_sign, service, unique_system_identifier)"));
+    tx.commit();
+}

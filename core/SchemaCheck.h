@@ -22,3 +22,7 @@ void runCheckDatabases(Database& condb, Database& zipdb, const SchemaCheckPaths&
 
 // Creates the zip table when missing; used before the state list is read at start-up.
 void ensureZipTable(Database& zipdb);
+
+// Databases made before the call-sign index carried the service and the identifier get the wider
+// index once (a few seconds on a full database). Run after pending index builds are settled.
+void upgradeCallSignIndex(Database& condb);

@@ -11,12 +11,22 @@ QString longTimeFormatWithoutZone() {
     f.replace(zone, QStringLiteral(" "));
     return f.trimmed();
 }
+
+// The locale's short date with the year written in full ("5/17/2024", not "5/17/24").
+QString shortDateFormatWithFullYear() {
+    QString f = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!f.contains(QLatin1String("yyyy")))
+        f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return f;
+}
 } // namespace
+
+QString ShortDateText(const QDate& d) { return QLocale().toString(d, shortDateFormatWithFullYear()); }
 
 QString LongTimeText(const QTime& t) { return QLocale().toString(t, longTimeFormatWithoutZone()); }
 
 QString DateTimeText(const QDateTime& dt) {
-    return QLocale().toString(dt.date(), QLocale::ShortFormat) + QLatin1Char(' ') + LongTimeText(dt.time());
+    return ShortDateText(dt.date()) + QLatin1Char(' ') + LongTimeText(dt.time());
 }
 
 QString ClockDateText(const QDate& d) { return QLocale().toString(d, QStringLiteral("MMMM dd yyyy")); }

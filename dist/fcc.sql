@@ -53,16 +53,22 @@ CREATE TABLE IF NOT EXISTS canada (
 );
 -- Indexes for the look-ups and searches. The importers drop a table's indexes before a bulk
 -- load and build them again afterwards in the same transaction.
-CREATE INDEX IF NOT EXISTS idx_en_call ON FCC_EN (call_sign);
+-- The call-sign index carries the service and the identifier, so a wildcard list reads its
+-- candidates from the index alone (a one-letter prefix matches a million rows).
+CREATE INDEX IF NOT EXISTS idx_en_call ON FCC_EN (call_sign, service, unique_system_identifier);
 CREATE INDEX IF NOT EXISTS idx_en_usi ON FCC_EN (unique_system_identifier);
 CREATE INDEX IF NOT EXISTS idx_en_frn ON FCC_EN (frn);
 CREATE INDEX IF NOT EXISTS idx_en_zip ON FCC_EN (zip_code);
 CREATE INDEX IF NOT EXISTS idx_en_last ON FCC_EN (last_name);
 CREATE INDEX IF NOT EXISTS idx_en_city ON FCC_EN (city);
-CREATE INDEX IF NOT EXISTS idx_en_state_county ON FCC_EN (state, county);
-CREATE INDEX IF NOT EXISTS idx_am_usi ON FCC_AM (unique_system_identifier);
+-- County and date searches: state, county and service decided in the index, the licence's
+-- identifier taken from it for the joins.
+CREATE INDEX IF NOT EXISTS idx_en_area ON FCC_EN (state, county, service, unique_system_identifier);
+-- The amateur and header joins read every column they need from these indexes, not the tables.
+CREATE INDEX IF NOT EXISTS idx_am_cover ON FCC_AM (unique_system_identifier, operator_class, previous_callsign);
 CREATE INDEX IF NOT EXISTS idx_am_prev ON FCC_AM (previous_callsign);
-CREATE INDEX IF NOT EXISTS idx_hd_usi ON FCC_HD (unique_system_identifier, license_status);
+CREATE INDEX IF NOT EXISTS idx_hd_cover ON FCC_HD (unique_system_identifier, license_status, grant_date, expired_date,
+                                                  effective_date, last_action_date);
 CREATE INDEX IF NOT EXISTS idx_ca_call ON canada (callsign);
 CREATE INDEX IF NOT EXISTS idx_ca_surname ON canada (surname);
 CREATE INDEX IF NOT EXISTS idx_ca_city ON canada (city);

@@ -26,8 +26,13 @@ bool hasSqlWildcard(const QString& text);
 // wildcard or an empty text) is neither.
 CallCountry callCountry(const QString& text);
 
-// Active call signs of the service matching a like pattern: each once, in ascending order.
+// Active call signs of the service matching a like pattern (% any run of characters, _ exactly
+// one, ASCII letters in either case, no escape character): each once, in ascending order. Uses
+// the call-sign index for the letters and digits before the first wildcard.
 QStringList matchingCallSigns(Database& condb, LicenceService service, const QString& pattern);
+// The same; probeLimit is the number of candidate rows up to which each candidate is checked on
+// its own, above which the active licences are scanned once (both ways give the same list).
+QStringList matchingCallSigns(Database& condb, LicenceService service, const QString& pattern, qsizetype probeLimit);
 
 // The current licence (most recent grant) of an active call of the service; when the call has
 // none, the active licence whose previous call sign it was, if exactly one licence had it.

@@ -2,7 +2,11 @@
 
 #include "ui/MessageDialog.h"
 
-QmApplication::QmApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+QmApplication::QmApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The application's title. No display name is set: the platform would append it to every
+    // window title ("Information — Quillmarsh"), and titles are the program's own texts.
+    setApplicationName(QStringLiteral("Quillmarsh"));
+}
 
 bool QmApplication::notify(QObject* receiver, QEvent* event) {
     bool handled = false;

@@ -1,5 +1,5 @@
 #pragma once
-// The application object: whatever error escapes an event handler is caught here and shown in
+// The application object: named "Quillmarsh"; whatever error escapes an event handler is caught here and shown in
 // the general error report (a message box with the error's text); the program goes on.
 // That is the last resort. Qt's own libraries are built without exception support, so an error
 // that unwinds through them skips their clean-up: events and guards are never freed, and state

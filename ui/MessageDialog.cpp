@@ -5,7 +5,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRect>
+#include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 DialogHandlers& handlers() {
@@ -26,28 +29,47 @@ QPoint centeredPosition(const QRect& ownerFrame, const QSize& boxSize) {
             ownerFrame.top() + (ownerFrame.height() - boxSize.height()) / 2};
 }
 
-MsgButton CenteredMessageDialog(QWidget* owner, const QString& text, MsgKind kind, MsgButtons buttons) {
-    if (handlers().message)
-        return handlers().message(owner, text, kind, buttons);
+QPoint keptOnScreen(const QPoint& topLeft, const QSize& boxSize, const QRect& available) {
+    if (!available.isValid())
+        return topLeft;
+    const int x = std::max(available.left(), std::min(topLeft.x(), available.right() + 1 - boxSize.width()));
+    const int y = std::max(available.top(), std::min(topLeft.y(), available.bottom() + 1 - boxSize.height()));
+    return {x, y};
+}
 
-    QMessageBox box(owner ? owner->window() : nullptr);
-    box.setText(text);
+namespace {
+
+// The program's own window at the root of the owner chain: its font is the one the user restored.
+QWidget* mainWindowOf(QWidget* owner) {
+    QWidget* w = owner ? owner->window() : nullptr;
+    while (w && w->parentWidget())
+        w = w->parentWidget()->window();
+    return w;
+}
+
+} // namespace
+
+CenteredMessageBox::CenteredMessageBox(QWidget* owner, const QString& text, MsgKind kind, MsgButtons buttons)
+    : QMessageBox(owner ? owner->window() : nullptr), m_owner(owner) {
+    if (QWidget* main = mainWindowOf(owner))
+        setFont(main->font());
+    setText(text);
     switch (kind) {
     case MsgKind::Warning:
-        box.setIcon(QMessageBox::Warning);
-        box.setWindowTitle(QStringLiteral("Warning"));
+        setIcon(QMessageBox::Warning);
+        setWindowTitle(QStringLiteral("Warning"));
         break;
     case MsgKind::Error:
-        box.setIcon(QMessageBox::Critical);
-        box.setWindowTitle(QStringLiteral("Error"));
+        setIcon(QMessageBox::Critical);
+        setWindowTitle(QStringLiteral("Error"));
         break;
     case MsgKind::Information:
-        box.setIcon(QMessageBox::Information);
-        box.setWindowTitle(QStringLiteral("Information"));
+        setIcon(QMessageBox::Information);
+        setWindowTitle(QStringLiteral("Information"));
         break;
     case MsgKind::Confirmation:
-        box.setIcon(QMessageBox::Question);
-        box.setWindowTitle(QStringLiteral("Confirm"));
+        setIcon(QMessageBox::Question);
+        setWindowTitle(QStringLiteral("Confirm"));
         break;
     }
     QMessageBox::StandardButtons std;
@@ -61,12 +83,28 @@ MsgButton CenteredMessageDialog(QWidget* owner, const QString& text, MsgKind kin
         std |= QMessageBox::No;
     if (std == QMessageBox::NoButton)
         std = QMessageBox::Ok;
-    box.setStandardButtons(std);
-    if (owner) {
-        box.adjustSize();
-        const QWidget* w = owner->window();
-        box.move(centeredPosition(w->frameGeometry(), box.frameGeometry().size()));
-    }
+    setStandardButtons(std);
+}
+
+void CenteredMessageBox::showEvent(QShowEvent* e) {
+    // QMessageBox wraps its text and fixes its size here; the window is not mapped yet, so the
+    // move below is where it first appears.
+    QMessageBox::showEvent(e);
+    if (!m_owner)
+        return;
+    const QWidget* w = m_owner->window();
+    const QSize size = frameGeometry().size();
+    QPoint at = centeredPosition(w->frameGeometry(), size);
+    if (const QScreen* screen = w->screen())
+        at = keptOnScreen(at, size, screen->availableGeometry());
+    move(at);
+}
+
+MsgButton CenteredMessageDialog(QWidget* owner, const QString& text, MsgKind kind, MsgButtons buttons) {
+    if (handlers().message)
+        return handlers().message(owner, text, kind, buttons);
+
+    CenteredMessageBox box(owner, text, kind, buttons);
     switch (box.exec()) {
     case QMessageBox::Ok: return MsgButton::Ok;
     case QMessageBox::Cancel: return MsgButton::Cancel;

@@ -5,7 +5,9 @@
 // Collaborators: every window; tests install handlers with ScopedDialogAnswers.
 
 #include <QFlags>
+#include <QMessageBox>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -23,6 +25,24 @@ MsgButton CenteredMessageDialog(QWidget* owner, const QString& text, MsgKind kin
 
 // Top-left of a box of the given size centred over the owner's frame (divisions truncate toward zero).
 QPoint centeredPosition(const QRect& ownerFrame, const QSize& boxSize);
+// The top-left moved just enough for a box of that size to lie inside the available area (its
+// top-left corner when the box is larger than the area).
+QPoint keptOnScreen(const QPoint& topLeft, const QSize& boxSize, const QRect& available);
+
+// The box CenteredMessageDialog shows: the kind's icon and title, the main window's font, and
+// placed once Qt has wrapped its text (only then is its size known): centred over the owner's
+// window and kept on that window's screen.
+class CenteredMessageBox : public QMessageBox {
+    Q_OBJECT
+public:
+    CenteredMessageBox(QWidget* owner, const QString& text, MsgKind kind, MsgButtons buttons);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    QPointer<QWidget> m_owner;
+};
 
 // Input box: returns false when cancelled.
 bool InputQuery(QWidget* owner, const QString& caption, const QString& prompt, QString& value);

@@ -35,6 +35,8 @@ private slots:
     void countryAndWildcardRules_data();
     void countryAndWildcardRules();
     void wildcardListFillsDropDownAndChoosingShows();
+    void windowKeepsItsSizeAcrossLookups();
+    void focusReturnsToSearchBox();
     void enterOnlyAfterItsOwnPress();
     void previousCallFallBack_data();
     void previousCallFallBack();

@@ -129,6 +129,46 @@ void TestLookup::wildcardListFillsDropDownAndChoosingShows() {
     QCOMPARE(answers.texts(), QStringList());
 }
 
+void TestLookup::windowKeepsItsSizeAcrossLookups() {
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QTest::qWait(20);
+    const QSize size = m_form->size();
+    auto* grpUSA = m_form->findChild<QGroupBox*>(QStringLiteral("grpUSA"));
+    const QRect place = grpUSA->geometry();
+    // A US record after a Canadian one and back, a drop-down list, the other-service call shown
+    // and hidden: nothing moves and the window keeps its size.
+    for (const char* call : {"VA3CLB", "K7ABC", "VE3ABC", "W1AW", "W1A*", "VE9XYZ", "K7ABC"}) {
+        search(QLatin1String(call));
+        QTest::qWait(20);
+        QCOMPARE(m_form->size(), size);
+        QCOMPARE(grpUSA->geometry(), place);
+        QCOMPARE(m_form->findChild<QGroupBox*>(QStringLiteral("grpcdn"))->geometry(), place);
+    }
+    // It fits a 1280 x 1024 screen with room for the window frame and a task bar.
+    QVERIFY2(m_form->frameGeometry().height() <= 960 && m_form->frameGeometry().width() <= 1280,
+             qPrintable(QStringLiteral("%1 x %2").arg(m_form->frameGeometry().width()).arg(m_form->frameGeometry().height())));
+    // The city box holds a long place name; any longer value is in the box's tool-tip.
+    auto* city = m_form->findChild<QLineEdit*>(QStringLiteral("edtCity"));
+    QVERIFY(city->width() >= city->fontMetrics().horizontalAdvance(QStringLiteral("Rappahannock Academy")));
+    QCOMPARE(city->toolTip(), QStringLiteral("Tucson"));
+    QCOMPARE(m_form->findChild<QLineEdit*>(QStringLiteral("edtName"))->toolTip(), QStringLiteral("John Q Public"));
+}
+
+void TestLookup::focusReturnsToSearchBox() {
+    auto* edit = m_form->findChild<QLineEdit*>(QStringLiteral("edtSearch"));
+    auto* combo = m_form->findChild<QComboBox*>(QStringLiteral("cbbResults"));
+    m_form->show();
+    search(QStringLiteral("W1A*"));
+    QCOMPARE(m_form->focusWidget(), edit);
+    combo->setFocus();   // the user opens the list and picks an entry
+    combo->setCurrentIndex(2);
+    QCOMPARE(field("edtCallsign"), QStringLiteral("W1AW"));
+    QCOMPARE(m_form->focusWidget(), edit);
+    search(QStringLiteral("K9NONE"));   // also after a message
+    QCOMPARE(m_form->focusWidget(), edit);
+}
+
 void TestLookup::previousCallFallBack_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shownCall");
@@ -283,10 +323,10 @@ void TestLookup::canadianDisplay() {
 void TestLookup::sunTimesShiftedByClockOffset() {
     QCOMPARE(LocalUtcOffsetSeconds(), -7 * 3600);
     const QDate day(2024, 5, 17);
-    QCOMPARE(sunTimeText(QDateTime(day, QTime(12, 30), Qt::UTC), -7 * 3600, 32, day), QStringLiteral("5/17/24 5:30:00 AM"));
+    QCOMPARE(sunTimeText(QDateTime(day, QTime(12, 30), Qt::UTC), -7 * 3600, 32, day), QStringLiteral("5/17/2024 5:30:00 AM"));
     QCOMPARE(sunTimeText(QDateTime(day.addDays(1), QTime(2, 10), Qt::UTC), -7 * 3600, 32, day),
-             QStringLiteral("5/17/24 7:10:00 PM"));
-    QCOMPARE(sunTimeText(QDateTime(day.addDays(1), QTime(2, 10), Qt::UTC), 0, 32, day), QStringLiteral("5/18/24 2:10:00 AM"));
+             QStringLiteral("5/17/2024 7:10:00 PM"));
+    QCOMPARE(sunTimeText(QDateTime(day.addDays(1), QTime(2, 10), Qt::UTC), 0, 32, day), QStringLiteral("5/18/2024 2:10:00 AM"));
 
     // The record display uses the same offset: local when the clock is local, none in UTC.
     search(QStringLiteral("K7ABC"));
@@ -294,8 +334,8 @@ void TestLookup::sunTimesShiftedByClockOffset() {
     m_form->globalProps().setIsUTC(m_form->settings(), true);
     search(QStringLiteral("K7ABC"));
     const QString utc = field("edtSolarNoon");
-    const QDateTime l = QLocale().toDateTime(local, QStringLiteral("M/d/yy h:mm:ss AP"));
-    const QDateTime u = QLocale().toDateTime(utc, QStringLiteral("M/d/yy h:mm:ss AP"));
+    const QDateTime l = QLocale().toDateTime(local, QStringLiteral("M/d/yyyy h:mm:ss AP"));
+    const QDateTime u = QLocale().toDateTime(utc, QStringLiteral("M/d/yyyy h:mm:ss AP"));
     QVERIFY2(l.isValid() && u.isValid(), qPrintable(local + QLatin1String(" / ") + utc));
     QCOMPARE(l.secsTo(u), 7 * 3600);
 }
@@ -344,6 +384,10 @@ void TestLookup::unreadableStationSettingIsReported() {
 void TestLookup::updateNoticeFromVersionFile() {
     auto* notice = m_form->findChild<QLabel*>(QStringLiteral("lblupdate"));
     QVERIFY(!notice->isVisibleTo(m_form.get()));
+    m_form->show();
+    QTest::qWait(20);
+    const QSize size = m_form->size();
+    const QRect searchGroup = m_form->findChild<QGroupBox*>(QStringLiteral("grp1"))->geometry();
     // The shipped configuration names no update site: no request, no notice.
     QVERIFY(!m_form->CheckUpdate());
 
@@ -352,6 +396,10 @@ void TestLookup::updateNoticeFromVersionFile() {
     m_form->Timer1Timer();
     QVERIFY(notice->isVisibleTo(m_form.get()));
     QVERIFY(newer.request().startsWith("GET /files/quillmarsh.version"));
+    QTest::qWait(20);
+    // The notice has its place from the start: announcing it moves nothing.
+    QCOMPARE(m_form->size(), size);
+    QCOMPARE(m_form->findChild<QGroupBox*>(QStringLiteral("grp1"))->geometry(), searchGroup);
 
     ScopedDialogAnswers answers(MsgButton::Cancel);
     m_form->show();

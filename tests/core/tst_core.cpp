@@ -8,6 +8,7 @@
 #include "core/Settings.h"
 #include "core/SharedRoutines.h"
 #include "core/TextRoutines.h"
+#include "core/TimeText.h"
 #include "tests/support/HttpServer.h"
 
 #include <QDateTime>
@@ -64,6 +65,7 @@ private slots:
     void checkDatabasesHalfFilledImportsOnlyEntities();
     void checkDatabasesFilledImportsNothing();
     void schemaHasColumnsInOrder();
+    void callSignIndexUpgradedOnce();
 
     void stateListExcludesProvincesAndAppends();
     void readUrlReturnsBodyAndFailsOnError();
@@ -73,6 +75,8 @@ private slots:
     void updateRule_data();
     void updateRule();
     void serviceConfigFromFile();
+    void dateTimeTextHasFourDigitYear_data();
+    void dateTimeTextHasFourDigitYear();
 
 private:
     QString m_dist;
@@ -416,6 +420,32 @@ void TestCore::schemaHasColumnsInOrder() {
     QCOMPARE(f.zipdb.scalar(QStringLiteral("select max(key) from zipcodes")).toInt(), 2);
 }
 
+void TestCore::callSignIndexUpgradedOnce() {
+    Fixture f;
+    auto indexSql = [&] {
+        return f.condb.scalar(QStringLiteral("select sql from sqlite_master where name='idx_en_call'")).toString();
+    };
+    upgradeCallSignIndex(f.condb);   // no licence table yet: nothing to do
+    QCOMPARE(indexSql(), QString());
+    runSchemaScript(f.condb, QStringLiteral("fcc.sql"));
+    const QString fresh = indexSql();
+    QVERIFY2(fresh.contains(QStringLiteral("service")), qPrintable(fresh));
+    upgradeCallSignIndex(f.condb);
+    QCOMPARE(indexSql(), fresh);
+
+    // A database made with the one-column index gets the wider one; its rows are untouched.
+    f.condb.exec(QStringLiteral("DROP INDEX idx_en_call; CREATE INDEX idx_en_call ON FCC_EN (call_sign);"
+                                "insert into FCC_EN(unique_system_identifier, call_sign, service) values('1','W1AW','AMAT')"));
+    upgradeCallSignIndex(f.condb);
+    QCOMPARE(indexSql(), fresh);
+    QCOMPARE(f.condb.scalar(QStringLiteral("select call_sign from FCC_EN where call_sign >= 'W' and service='AMAT'")).toString(),
+             QStringLiteral("W1AW"));
+    // The one index is also rebuilt when it is missing altogether.
+    f.condb.exec(QStringLiteral("DROP INDEX idx_en_call"));
+    upgradeCallSignIndex(f.condb);
+    QCOMPARE(indexSql(), fresh);
+}
+
 void TestCore::stateListExcludesProvincesAndAppends() {
     Fixture f;
     runSchemaScript(f.zipdb, QStringLiteral("postal.sql"));
@@ -550,6 +580,25 @@ void TestCore::serviceConfigFromFile() {
     // The shipped file names no update site, so the check is off.
     QCOMPARE(loadServiceConfig().versionFileUrl(), QString());
     QCOMPARE(loadServiceConfig(dir.filePath(QStringLiteral("absent.ini"))).amateurArchiveUrl(), ServiceConfig().amateurArchiveUrl());
+}
+
+void TestCore::dateTimeTextHasFourDigitYear_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    // Each locale's own short date and long time, only the year widened to four digits.
+    QTest::newRow("en_US") << "en_US" << "5/7/2024 5:21:09 AM";
+    QTest::newRow("en_GB") << "en_GB" << "07/05/2024 05:21:09";
+    QTest::newRow("de_DE") << "de_DE" << "07.05.2024 05:21:09";
+}
+
+void TestCore::dateTimeTextHasFourDigitYear() {
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(locale));
+    const QString shown = DateTimeText(QDateTime(QDate(2024, 5, 7), QTime(5, 21, 9)));
+    QLocale::setDefault(previous);
+    QCOMPARE(shown, text);
 }
 
 QTEST_GUILESS_MAIN(TestCore)

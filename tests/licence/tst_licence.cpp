@@ -19,6 +19,8 @@ private slots:
     void exactLookup();
     void wildcardList_data();
     void wildcardList();
+    void typedWildcardsMatchTheLikeQuery_data();
+    void typedWildcardsMatchTheLikeQuery();
     void otherService_data();
     void otherService();
     void canadianAndZipGeography();
@@ -37,6 +39,9 @@ void TestLicence::initTestCase() {
     writeFixtureDatabases(programDataPath());
     m_condb.open(programDataPath() + QStringLiteral("FCCdata.db"));
     m_zipdb.open(programDataPath() + QStringLiteral("postal.db"));
+    // A call ending in Z before the wildcard: the end of its index range is not simply the next letter.
+    m_condb.exec(QStringLiteral("insert into FCC_EN(unique_system_identifier, call_sign, service) values('300','WZ1Z','AMAT');"
+                                "insert into FCC_HD(unique_system_identifier, license_status) values('300','A')"));
 }
 
 void TestLicence::patternAndCountry_data() {
@@ -114,6 +119,59 @@ void TestLicence::wildcardList() {
     QFETCH(QString, pattern);
     QFETCH(QStringList, calls);
     QCOMPARE(matchingCallSigns(m_condb, gmrs ? LicenceService::Gmrs : LicenceService::Amateur, pattern), calls);
+}
+
+void TestLicence::typedWildcardsMatchTheLikeQuery_data() {
+    QTest::addColumn<bool>("gmrs");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("calls");
+    const QStringList w1a{"W1AAB", "W1ABC", "W1AW"};
+    QTest::newRow("star") << false << "W1A*" << w1a;
+    QTest::newRow("question mark") << false << "W?AW" << QStringList{"W1AW"};
+    QTest::newRow("percent typed") << false << "W1A%" << w1a;
+    QTest::newRow("underscore typed") << false << "K_ABC" << QStringList{"K7ABC"};
+    QTest::newRow("one letter") << false << "K*" << QStringList{"K7ABC", "KB1BOX"};
+    QTest::newRow("wildcard first") << false << "*ABC" << QStringList{"K7ABC", "W1ABC"};
+    QTest::newRow("single wildcard first") << false << "?1A*" << w1a;
+    QTest::newRow("everything") << false << "*" << QStringList{"K7ABC", "KB1BOX", "N0EXP", "W1AAB", "W1ABC", "W1AW", "W1DUP", "WZ1Z"};
+    QTest::newRow("lower case, as like ignores ASCII case") << false << "w1a*" << w1a;
+    QTest::newRow("Z before the wildcard") << false << "WZ1Z*" << QStringList{"WZ1Z"};
+    QTest::newRow("Z prefix") << false << "WZ*" << QStringList{"WZ1Z"};
+    QTest::newRow("wildcard in the middle") << false << "W1*W" << QStringList{"W1AW"};
+    QTest::newRow("double quote") << false << "W1A\"*" << QStringList();
+    QTest::newRow("single quote") << false << "K7'*" << QStringList();
+    QTest::newRow("expired only") << false << "N0G*" << QStringList();
+    QTest::newRow("GMRS") << true << "W*" << QStringList{"WRAB123", "WRQU0TE"};
+}
+
+// The list as the plain like query gives it (each call once, sorted), with the typed text bound.
+static QStringList likeQueryResult(Database& db, bool gmrs, const QString& pattern) {
+    Query q;
+    q.open(db,
+           QStringLiteral("select [fcc_en].[call_sign] from [fcc_en], [fcc_hd] where "
+                          "[fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier and [fcc_hd].license_status='A' "
+                          "and [fcc_en].service=?2 and [fcc_en].call_sign like ?1"),
+           {pattern, gmrs ? QStringLiteral("GMRS") : QStringLiteral("AMAT")});
+    QStringList calls;
+    for (int i = 0; i < q.recordCount(); ++i)
+        calls << q.value(i, 0).toString();
+    calls.removeDuplicates();
+    calls.sort();
+    return calls;
+}
+
+void TestLicence::typedWildcardsMatchTheLikeQuery() {
+    QFETCH(bool, gmrs);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, calls);
+    const QString pattern = callSignPattern(typed);
+    const LicenceService service = gmrs ? LicenceService::Gmrs : LicenceService::Amateur;
+    QCOMPARE(likeQueryResult(m_condb, gmrs, pattern), calls);
+    // Both ways of building the list: each candidate checked on its own, and one pass over the
+    // active licences.
+    QCOMPARE(matchingCallSigns(m_condb, service, pattern, 1000), calls);
+    QCOMPARE(matchingCallSigns(m_condb, service, pattern, 0), calls);
+    QCOMPARE(matchingCallSigns(m_condb, service, pattern), calls);
 }
 
 void TestLicence::otherService_data() {

@@ -6,7 +6,12 @@
 #include "ui/StyleManager.h"
 
 #include <QFile>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QScreen>
 #include <QSet>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -17,11 +22,18 @@ class TestUi : public QObject {
 private slots:
     void centeredPosition_data();
     void centeredPosition();
+    void keptOnScreen_data();
+    void keptOnScreen();
+    void boxPlacedOnItsWrappedSize_data();
+    void boxPlacedOnItsWrappedSize();
+    void titlesAreExactlyTheKinds();
     void seamRecordsAndAnswers();
     void errorEscapingHandlerIsReported();
     void sortAndExportFollowGridOrder();
     void exportQuotesNullsAndHiddenColumns();
     void styleNamesAndSwitching();
+    void everyStyleHasContrast_data();
+    void everyStyleHasContrast();
 };
 
 void TestUi::centeredPosition_data() {
@@ -38,6 +50,73 @@ void TestUi::centeredPosition() {
     QFETCH(QSize, box);
     QFETCH(QPoint, expected);
     QCOMPARE(::centeredPosition(owner, box), expected);
+}
+
+void TestUi::keptOnScreen_data() {
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<QSize>("box");
+    QTest::addColumn<QPoint>("expected");
+    const QRect screen(0, 0, 1280, 1024);
+    QTest::newRow("inside stays") << QPoint(100, 200) << QSize(300, 100) << QPoint(100, 200);
+    QTest::newRow("left of the screen") << QPoint(-112, 300) << QSize(500, 150) << QPoint(0, 300);
+    QTest::newRow("past the bottom right") << QPoint(1000, 990) << QSize(400, 100) << QPoint(880, 924);
+    QTest::newRow("larger than the screen: its corner") << QPoint(-50, -50) << QSize(1400, 1100) << QPoint(0, 0);
+}
+
+void TestUi::keptOnScreen() {
+    QFETCH(QPoint, at);
+    QFETCH(QSize, box);
+    QFETCH(QPoint, expected);
+    QCOMPARE(::keptOnScreen(at, box, QRect(0, 0, 1280, 1024)), expected);
+}
+
+void TestUi::boxPlacedOnItsWrappedSize_data() {
+    QTest::addColumn<QRect>("owner");
+    QTest::addColumn<bool>("centred");
+    QTest::newRow("owner mid-screen") << QRect(150, 100, 500, 400) << true;
+    QTest::newRow("narrow owner at the left edge") << QRect(0, 100, 200, 300) << false;
+    QTest::newRow("owner partly below the screen") << QRect(300, 450, 500, 400) << false;
+}
+
+void TestUi::boxPlacedOnItsWrappedSize() {
+    QFETCH(QRect, owner);
+    QFETCH(bool, centred);
+    QWidget window;
+    QFont f = window.font();
+    f.setPointSize(15);
+    window.setFont(f);
+    window.setGeometry(owner);
+    window.show();
+    QWidget inner(&window);   // a control of the window asks, as the program's windows do
+
+    const QString text = QStringLiteral("The archive could not be read: ").repeated(12);
+    CenteredMessageBox box(&inner, text, MsgKind::Error, MsgButton::Ok);
+    box.show();
+    const QRect screen = window.screen()->availableGeometry();
+    const QRect frame = box.frameGeometry();
+    QVERIFY2(frame.width() < screen.width() * 3 / 4, "the text is wrapped");
+    QVERIFY2(screen.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+    const QPoint middle = ::centeredPosition(window.frameGeometry(), frame.size());
+    if (centred)
+        QCOMPARE(box.pos(), middle);
+    else
+        QCOMPARE(box.pos(), ::keptOnScreen(middle, frame.size(), screen));
+    QCOMPARE(box.font().pointSize(), 15);   // the window's font, not the application's
+}
+
+void TestUi::titlesAreExactlyTheKinds() {
+    const std::pair<MsgKind, const char*> kinds[] = {
+        {MsgKind::Warning, "Warning"}, {MsgKind::Error, "Error"}, {MsgKind::Information, "Information"}, {MsgKind::Confirmation, "Confirm"}};
+    for (const auto& [kind, title] : kinds) {
+        CenteredMessageBox box(nullptr, QStringLiteral("x"), kind, MsgButton::Ok);
+        QCOMPARE(box.windowTitle(), QLatin1String(title));
+    }
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmarsh"));
+    // No display name is pinned (the platform would add it to every title): it follows the name.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    const QString shown = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(QStringLiteral("Quillmarsh"));
+    QCOMPARE(shown, QStringLiteral("probe"));
 }
 
 void TestUi::seamRecordsAndAnswers() {
@@ -176,6 +255,64 @@ void TestUi::styleNamesAndSwitching() {
     QVERIFY(!StyleManager::trySetStyle(QStringLiteral("No Such Style")));
     QCOMPARE(StyleManager::activeStyle(), QStringLiteral("Sky"));
     QVERIFY(StyleManager::trySetStyle(QStringLiteral("Windows")));
+}
+
+void TestUi::everyStyleHasContrast_data() {
+    QTest::addColumn<QString>("style");
+    for (const QString& name : StyleManager::styleNames())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+namespace {
+// The strongest contrast against the background among the pixels of a part of a rendered widget.
+double strongestContrast(const QImage& image, const QRect& part, const QColor& background) {
+    double best = 1;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            if (image.rect().contains(x, y))
+                best = std::max(best, StyleManager::contrastRatio(image.pixelColor(x, y), background));
+    return best;
+}
+} // namespace
+
+void TestUi::everyStyleHasContrast() {
+    QFETCH(QString, style);
+    const QPalette p = StyleManager::paletteFor(style);
+    auto ratio = [&](QPalette::ColorRole a, QPalette::ColorRole b) { return StyleManager::contrastRatio(p.color(a), p.color(b)); };
+    QVERIFY2(ratio(QPalette::WindowText, QPalette::Window) >= 4.5, "captions on the window");
+    QVERIFY2(ratio(QPalette::Text, QPalette::Base) >= 4.5, "text in boxes, radio dots and check marks");
+    QVERIFY2(ratio(QPalette::ButtonText, QPalette::Button) >= 4.5, "button captions");
+    QVERIFY2(ratio(QPalette::HighlightedText, QPalette::Highlight) >= 4.5, "the chosen entry of a list");
+    QVERIFY2(ratio(QPalette::PlaceholderText, QPalette::Base) >= 3, "hints in empty boxes");
+    const QColor border = StyleManager::borderColor(p);
+    QVERIFY2(StyleManager::contrastRatio(border, p.color(QPalette::Window)) >= 3, "outlines against the window");
+    QVERIFY2(StyleManager::contrastRatio(border, p.color(QPalette::Base)) >= 3, "outlines against the box");
+
+    // What is drawn: an unchecked radio button, an unchecked check box and an empty edit box show
+    // an outline that stands out from the window.
+    QVERIFY(StyleManager::trySetStyle(style));
+    QWidget window;
+    window.setPalette(QApplication::palette());
+    window.setAutoFillBackground(true);
+    QRadioButton radio(QStringLiteral("GMRS"), &window);
+    QCheckBox check(QStringLiteral("Basic"), &window);
+    QLineEdit edit(&window);
+    radio.move(10, 10);
+    check.move(10, 40);
+    edit.setGeometry(10, 70, 120, 28);
+    window.resize(200, 110);
+    const QImage image = window.grab().toImage();
+    const QColor face = QApplication::palette().color(QPalette::Window);
+    QStyleOptionButton ro;
+    ro.initFrom(&radio);
+    const QRect radioMark = radio.style()->subElementRect(QStyle::SE_RadioButtonIndicator, &ro, &radio).translated(radio.pos());
+    QStyleOptionButton co;
+    co.initFrom(&check);
+    const QRect checkMark = check.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &co, &check).translated(check.pos());
+    QVERIFY2(strongestContrast(image, radioMark, face) >= 3, "radio button");
+    QVERIFY2(strongestContrast(image, checkMark, face) >= 3, "check box");
+    QVERIFY2(strongestContrast(image, QRect(edit.x(), edit.y(), edit.width(), 2), face) >= 3, "edit box border");
+    StyleManager::trySetStyle(QStringLiteral("Windows"));
 }
 
 int main(int argc, char** argv) {
