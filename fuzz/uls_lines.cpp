@@ -1,6 +1,7 @@
-// The ULS line reader and record assembler on any file. Properties: the lines do not depend on
-// the block size the file is read in; the assembler hands out records that start with the
-// file's record type or are runs of skipped lines with their reason, and line numbers in order.
+// The ULS line reader and record assembler on any file. Properties: the lines, and which of them
+// are too long to keep, do not depend on the block size the file is read in; no line handed out
+// is longer than the bound; the assembler hands out records that start with the file's record
+// type and keep within the length bound, skipped runs without text, and line numbers in order.
 
 #include "FuzzSupport.h"
 #include "data/LineReader.h"
@@ -11,12 +12,17 @@
 
 namespace {
 
-std::vector<std::string> readLines(const QString& file, qint64 block) {
-    LineReader reader(file, block);
+// Each line, or "<too long: N>" for one over the bound.
+std::vector<std::string> readLines(const QString& file, qint64 block, qint64 bound) {
+    LineReader reader(file, block, bound);
     std::vector<std::string> lines;
     std::string_view line;
-    while (reader.next(line))
-        lines.emplace_back(line);
+    while (reader.next(line)) {
+        QM_FUZZ_CHECK(qint64(line.size()) <= bound);
+        QM_FUZZ_CHECK(reader.lastLineTooLong() ? line.empty() && reader.lastLineLength() > bound
+                                               : reader.lastLineLength() == qint64(line.size()));
+        lines.emplace_back(reader.lastLineTooLong() ? "<too long: " + std::to_string(reader.lastLineLength()) + ">" : std::string(line));
+    }
     QM_FUZZ_CHECK(reader.atEnd());
     QM_FUZZ_CHECK(reader.lineNumber() == qint64(lines.size()));
     QM_FUZZ_CHECK(reader.estimatedTotalLines() == qint64(lines.size()));
@@ -37,11 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString file = scratchFile("uls.dat");
     writeScratch(file, in.rest());
 
-    const std::vector<std::string> whole = readLines(file, wholeBlock);
-    QM_FUZZ_CHECK(readLines(file, smallBlock) == whole);
+    // A small bound now and then, so that lines and records over it come up at these input sizes.
+    const qint64 bound = (control & 0x10) ? 8 + control % 97 : LineReader::kMaxLineLength;
+    const std::vector<std::string> whole = readLines(file, wholeBlock, bound);
+    QM_FUZZ_CHECK(readLines(file, smallBlock, bound) == whole);
 
-    LineReader reader(file, wholeBlock);
-    UlsRecordAssembler assembler(reader, type);
+    LineReader reader(file, wholeBlock, bound);
+    UlsRecordAssembler assembler(reader, type, 30, size_t(bound));
     UlsRecordAssembler::Record record;
     qint64 lastLine = 0;
     while (assembler.next(record)) {
@@ -55,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } else {
             QM_FUZZ_CHECK(record.text.size() > type.size() && record.text.substr(0, type.size()) == type &&
                           record.text[type.size()] == '|');
+            QM_FUZZ_CHECK(record.text.size() <= size_t(bound) + type.size() + 1);
         }
     }
     return 0;
