@@ -105,11 +105,9 @@ public:
     // over hundreds of thousands of rows, where a string per row would dominate.
     QByteArrayView utf8(int column) const;
     QString text(const QString& name) const;
-    // The column's storage class in this row, and its text form as SQLite gives it (UTF-8, no
-    // copy: valid until the next step). For bulk readers that keep the bytes themselves.
+    // The column's storage class in this row (bulk readers that keep the bytes themselves).
     enum class Kind : unsigned char { Null, Integer, Float, Text, Blob };
     Kind kind(int column) const;
-    QByteArrayView utf8(int column) const;
 
 private:
     Database* m_database;
