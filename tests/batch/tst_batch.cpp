@@ -330,21 +330,35 @@ void TestBatch::windowEndToEnd() {
     QVERIFY(child<QRadioButton>(w, "rbCRLF")->isChecked());
     QCOMPARE(w.Delimiter, QChar(u'\n'));
     ScopedDialogAnswers answers;
-    QStringList dirs, filters;
+    // Which chooser was shown, where it started and what it offered.
+    QStringList shown;
     DialogHandlers recorder = setDialogHandlers({});
     DialogHandlers h = recorder;
     h.openFile = [&](QWidget* o, const QString& c, const QString& d, const QString& f) {
-        dirs << d;
-        filters << f;
+        shown << QStringLiteral("open") << d << f;
         return recorder.openFile(o, c, d, f);
+    };
+    h.saveFile = [&](QWidget* o, const QString& c, const QString& d, const QString& f) {
+        shown << QStringLiteral("save") << d << f;
+        return recorder.saveFile(o, c, d, f);
     };
     setDialogHandlers(h);
     answers.fileAnswers << in;
     child<QPushButton>(w, "btnInFIle")->click();
-    QCOMPARE(dirs, QStringList{ctx.docs.path()});
-    QVERIFY(filters.first().startsWith(QStringLiteral("Text files (*.txt)")));
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(shown.mid(0, 2), (QStringList{"open", ctx.docs.path()}));
+    QVERIFY2(shown.at(2).startsWith(QStringLiteral("Text files (*.txt)")), qPrintable(shown.at(2)));
     QCOMPARE(child<QLineEdit>(w, "edtInFIle")->text(), in);
-    const QString out = ctx.docs.filePath(QStringLiteral("calls.csv"));
+    QCOMPARE(child<QLineEdit>(w, "edtOutFile")->text(), ctx.docs.filePath(QStringLiteral("calls.csv")));
+
+    // The output chooser takes a name that does not exist yet, starting from the proposed one.
+    const QString out = ctx.doc("chosen.csv");
+    answers.fileAnswers << out;
+    child<QPushButton>(w, "btnOutFile")->click();
+    QCOMPARE(shown.size(), 6);
+    QCOMPARE(shown.mid(3, 2), (QStringList{"save", ctx.docs.filePath(QStringLiteral("calls.csv"))}));
+    QVERIFY2(shown.at(5).startsWith(QStringLiteral("CSV files (*.csv)")), qPrintable(shown.at(5)));
+    QCOMPARE(w.OutFileName, out);
     QCOMPARE(child<QLineEdit>(w, "edtOutFile")->text(), out);
 
     child<QRadioButton>(w, "rbSemiColon")->click();

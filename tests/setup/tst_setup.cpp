@@ -20,8 +20,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -297,24 +295,6 @@ void TestSetupFromMenu::initTestCase() {
     writeFixtureDatabases(programDataPath());
 }
 
-namespace {
-
-// Runs `act` on the setup dialog once the menu entry has opened it modally.
-void onSetupDialog(const std::function<void(TfrmSetup&)>& act) {
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
-        if (auto* dlg = qobject_cast<TfrmSetup*>(QApplication::activeModalWidget())) {
-            poll->deleteLater();
-            poll->stop();
-            act(*dlg);
-        }
-    });
-    poll->start();
-}
-
-} // namespace
-
 void TestSetupFromMenu::sunPanelAndRecordFollowAfterOkOrCancel() {
     TDM dm;
     TForm1 form(dm);
@@ -339,7 +319,7 @@ void TestSetupFromMenu::sunPanelAndRecordFollowAfterOkOrCancel() {
 
     // F3 with W1AW's own zip code, kilometres, OK: the panel moves at once, the next record follows.
     answers.inputAnswers << QStringLiteral("06111");
-    onSetupDialog([](TfrmSetup& dlg) {
+    whenShown<TfrmSetup>([](TfrmSetup& dlg) {
         QTest::keyClick(child<QLineEdit>(dlg, "edtGridSquare"), Qt::Key_F3);
         child<QRadioButton>(dlg, "rbKM")->click();
         child<QPushButton>(dlg, "btnOK")->click();
@@ -354,7 +334,7 @@ void TestSetupFromMenu::sunPanelAndRecordFollowAfterOkOrCancel() {
     // Cancel stores nothing, but the panel is refreshed from what the settings hold.
     form.settings().SaveSetting(QStringLiteral("Latitude"), 32.22917);
     form.settings().SaveSetting(QStringLiteral("Longitude"), -110.875);
-    onSetupDialog([](TfrmSetup& dlg) { child<QPushButton>(dlg, "btnCancel")->click(); });
+    whenShown<TfrmSetup>([](TfrmSetup& dlg) { child<QPushButton>(dlg, "btnCancel")->click(); });
     form.findChild<QAction*>(QStringLiteral("mnuSetup"))->trigger();
     QCOMPARE(sun(), tucsonSun);
     QCOMPARE(form.settings().GetSetting(QStringLiteral("DisType"), 0), 1);
