@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStandardPaths>
@@ -75,6 +76,13 @@ QPoint onScreen(QPoint wanted, QSize size) {
     return {fit(x, w, area.x(), area.width()), fit(y, h, area.y(), area.height())};
 }
 
+// Drop-down menus are windows of their own and keep the application's font unless told, which
+// would set them smaller than the menu bar above them.
+void fontToMenus(QMenuBar* bar, const QFont& font) {
+    for (QMenu* menu : bar->findChildren<QMenu*>())
+        menu->setFont(font);
+}
+
 } // namespace
 
 TForm1::TForm1(TDM& dm, QWidget* parent) : QMainWindow(parent), DM(dm) {
@@ -88,6 +96,7 @@ void TForm1::FormCreate() {
     QFont f(QStringLiteral("Tahoma"), 12);
     setFont(f);
     buildUi();
+    fontToMenus(menuBar(), font());
     resize(547, 616);
 
     App.StateList.clear();
@@ -377,6 +386,8 @@ void TForm1::mnuExitClick() { close(); }
 bool TForm1::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate && !FormActivated)
         QTimer::singleShot(0, this, reporting(this, &TForm1::FormActivate));
+    if (e->type() == QEvent::FontChange)
+        fontToMenus(menuBar(), font());
     return QMainWindow::event(e);
 }
 

@@ -1,10 +1,11 @@
 #include "data/WebRequest.h"
 
+#include "core/Paths.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QStringDecoder>
 #include <QTimer>
 
 QNetworkRequest programRequest(const QUrl& url) {
@@ -43,6 +44,6 @@ QString ReadURL(const QString& address, int timeoutMs) {
     reply->deleteLater();
     if (!ok)
         throw UrlError(failure.toStdString());
-    QStringDecoder dec("windows-1252");
-    return dec.isValid() ? QString(dec(body)) : QString::fromLatin1(body);
+    // Read as every text the program reads: UTF-8 when it is valid, else the 8-bit code page.
+    return decodeText(body);
 }

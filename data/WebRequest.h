@@ -18,6 +18,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The whole body of the address, fetched without cache, user agent "VER1010", bytes taken in the
-// 8-bit code page. Throws UrlError "Cannot open URL <address>" when it cannot be fetched.
+// The whole body of the address, fetched without cache, user agent "VER1010", decoded as the
+// program's text files are (decodeText). Throws UrlError "Cannot open URL <address>" when it cannot be fetched.
 QString ReadURL(const QString& address, int timeoutMs = 30000);

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTest>
 #include <limits>
@@ -152,6 +153,8 @@ void TestMainWindow::closeSavesAndNextStartRestores() {
     QCOMPARE(form.GetTheme(), QStringLiteral("Sky"));
     QCOMPARE(form.font().pointSize(), 15);
     QVERIFY(form.font().italic());
+    for (const QMenu* menu : form.menuBar()->findChildren<QMenu*>())
+        QCOMPARE(menu->font(), form.font());
     form.FormShow();
     QCOMPARE(form.x(), 123);
     // A stored position far off every screen brings the window back onto one, whole when it fits.

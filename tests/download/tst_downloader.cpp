@@ -351,6 +351,8 @@ void TestDownloader::readUrlReturnsBodyAndFailsOnError() {
     QCOMPARE(text.at(0), QChar(0x201C));
     QCOMPARE(ok.lastUserAgent(), QByteArray("VER1010"));
     QVERIFY(ok.request().contains("Cache-Control: no-cache"));
+    TestHttpServer utf8(200, "99.0\xC2\xB7" "1");
+    QCOMPARE(ReadURL(utf8.base() + QStringLiteral("/files/x.version")), QStringLiteral("99.0\u00B71"));
 
     TestHttpServer missing(404, "nope");
     const QString address = missing.base() + QStringLiteral("/files/x.version");
