@@ -47,13 +47,17 @@ QString findShippedFile(const QString& name) {
 QString decodeText(const QByteArray& bytes, TextEncoding* used) {
     TextEncoding enc = TextEncoding::Utf8;
     QString text;
+    // Once the mark is taken off, a second one is text (a zero-width no-break space) and stays,
+    // or writing the text back would lose it: the decoders must not skip it as a mark.
+    constexpr auto keepMark = QStringConverter::Flag::ConvertInitialBom;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         enc = TextEncoding::Utf8Bom;
-        text = QString::fromUtf8(bytes.mid(3));
+        QStringDecoder dec(QStringConverter::Utf8, keepMark);
+        text = dec(bytes.mid(3));
     } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         const bool le = bytes.startsWith("\xFF\xFE");
         enc = le ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
-        QStringDecoder dec(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        QStringDecoder dec(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE, keepMark);
         text = dec(bytes.mid(2));
     } else {
         QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);

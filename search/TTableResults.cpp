@@ -2,6 +2,7 @@
 
 #include "search/SearchRows.h"
 #include "ui/BackgroundWork.h"
+#include "ui/ErrorApplication.h"
 #include "ui/GridHelpers.h"
 #include "ui/MessageDialog.h"
 #include "ui/ResultModel.h"
@@ -39,7 +40,8 @@ TTableResults::TTableResults(const TAppContext& context, QWidget* owner) : QDial
     btnDismiss->setObjectName(QStringLiteral("btnDismiss"));
     for (QPushButton* b : {btnExport, btnDismiss})
         b->setAutoDefault(false);
-    connect(btnExport, &QPushButton::clicked, this, &TTableResults::btnExportClick);
+    // A failed write is reported here: an error must not unwind through Qt's click handling.
+    connect(btnExport, &QPushButton::clicked, this, reporting(this, &TTableResults::btnExportClick));
     connect(btnDismiss, &QPushButton::clicked, this, &TTableResults::btnDismissClick);
 
     m_model = new ResultModel(this);

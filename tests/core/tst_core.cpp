@@ -320,6 +320,10 @@ void TestCore::decodeTextHonoursMarksAndFallsBack() {
     QCOMPARE(decodeText(QByteArray("\xFF\xFE" "h\0i\0", 6)), QStringLiteral("hi"));
     QCOMPARE(decodeText(QByteArray("caf\xC3\xA9")), QStringLiteral("café"));
     QCOMPARE(decodeText(QByteArray("caf\xE9 \x93q\x94")), QStringLiteral("café \u201Cq\u201D"));
+    // Only the first mark is one; what follows it is text, kept for writing back.
+    QCOMPARE(decodeText(QByteArray("\xFE\xFF\xFE\xFF\0x", 6)), QStringLiteral("\uFEFFx"));
+    QCOMPARE(decodeText(QByteArray("\xFF\xFE\xFF\xFEx\0", 6)), QStringLiteral("\uFEFFx"));
+    QCOMPARE(decodeText(QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx")), QStringLiteral("\uFEFFx"));
 }
 
 void TestCore::shippedFileMissingNamesFolders() {
