@@ -163,9 +163,10 @@ void TCountySearch::btnSearchClick() {
     const bool ran = reportErrors([&] {
         CountyChoice choice;
         chosen = chosenCounties(lbCounty, m_ctx, state, byDistrict(), choice);
-        if (chosen)
-            rows = fetchSearchRows(this, m_ctx.DM.condb.fileName(),
-                                   countySearchSql(rbAmat->isChecked(), rbActive->isChecked(), state, choice));
+        if (chosen) {
+            const SearchSql search = countySearchSql(rbAmat->isChecked(), rbActive->isChecked(), state, choice);
+            rows = fetchSearchRows(this, m_ctx.DM.condb, search);
+        }
     });
     if (!ran || !chosen)
         return;

@@ -4,6 +4,9 @@
 #include "core/ResultTable.h"
 #include "search/SearchRows.h"
 #include "search/SearchSql.h"
+#include "search/TTableResults.h"
+
+#include <QWidget>
 
 #include <QTest>
 
@@ -145,6 +148,36 @@ void TestSearchSql::partsReadLikeOneStatement() {
     SearchSql broken = searches.first();
     broken.sql += QStringLiteral(" and no_such_column = 1");
     QVERIFY_THROWS_EXCEPTION(DatabaseError, readSearchRows(searchDatabaseFile(), broken, nullptr, 3));
+}
+
+void TestSearchSql::openConnectionReadsLikeOwnConnection() {
+    // A search of one statement read on an open connection gives what a connection of its own
+    // gives, in the same order, the ordering column applied; a split search is read as before.
+    Database db;
+    db.open(searchDatabaseFile());
+    QWidget owner;
+    SearchSql byName = usSearchSql(UsSearchField::ZipCode, true, true, "%");
+    byName.splitTable.clear();
+    byName.orderBy = QStringLiteral("last_name");
+    SearchSql storageOrder = byName;
+    storageOrder.orderBy.clear();
+    // Otherwise the ordering could be left out unnoticed.
+    QVERIFY(everyCell(readSearchRows(searchDatabaseFile(), byName, nullptr, 1))
+            != everyCell(readSearchRows(searchDatabaseFile(), storageOrder, nullptr, 1)));
+    const QList<SearchSql> searches{byName, storageOrder, cdnSearchSql(CdnSearchField::LastName, "%"),
+                                    usSearchSql(UsSearchField::City, true, true, "Newington"),
+                                    usSearchSql(UsSearchField::LastName, false, false, "%")};
+    for (const SearchSql& s : searches) {
+        const QStringList own = everyCell(readSearchRows(searchDatabaseFile(), s, nullptr, 1));
+        QVERIFY(own.size() > 15);
+        QCOMPARE(everyCell(fetchSearchRows(&owner, db, s)), own);
+    }
+    SearchSql broken = storageOrder;
+    broken.sql += QStringLiteral(" and no_such_column = 1");
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, fetchSearchRows(&owner, db, broken));
+    // The connection stays usable after the failed search.
+    QCOMPARE(everyCell(fetchSearchRows(&owner, db, storageOrder)),
+             everyCell(readSearchRows(searchDatabaseFile(), storageOrder, nullptr, 1)));
 }
 
 void TestSearchSql::tableOrderAndJoin() {
