@@ -3,6 +3,7 @@
 #include "search/CountyDateSql.h"
 #include "search/TTableResults.h"
 #include "search/CountyChoiceWindow.h"
+#include "ui/BackgroundWork.h"
 #include "ui/ErrorApplication.h"
 #include "ui/GridHelpers.h"
 #include "ui/MessageDialog.h"
@@ -164,8 +165,12 @@ void TCountySearch::btnSearchClick() {
         CountyChoice choice;
         chosen = chosenCounties(lbCounty, m_ctx, state, byDistrict(), choice);
         if (chosen) {
-            const SearchSql search = countySearchSql(rbAmat->isChecked(), rbActive->isChecked(), state, choice);
-            rows = fetchSearchRows(this, m_ctx.DM.condb, search);
+            const bool amat = rbAmat->isChecked(), active = rbActive->isChecked();
+            Database& condb = m_ctx.DM.condb;
+            runInBackground(this, QStringLiteral("Searching"), [&](std::atomic<qint64>& done) {
+                rows = readCountySearch(condb, keptSearchConnection(condb.fileName()),
+                                        [&](const CountyChoice& c) { return countySearchSql(amat, active, state, c); }, choice, &done);
+            });
         }
     });
     if (!ran || !chosen)

@@ -23,6 +23,24 @@ QString errorOf(const std::function<void()>& f) {
     return {};
 }
 
+QStringList cells(const Query& q) {
+    QStringList out = q.fieldNames();
+    for (const QVariantList& row : q.rows())
+        for (const QVariant& v : row)
+            out << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+    return out;
+}
+
+QStringList cells(const ResultTable& t) {
+    QStringList out = t.fieldNames();
+    for (qsizetype r = 0; r < t.rowCount(); ++r)
+        for (int c = 0; c < t.columnCount(); ++c) {
+            const QVariant v = t.value(r, c);
+            out << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+        }
+    return out;
+}
+
 } // namespace
 
 class TestDistrictLogic : public QObject {
@@ -198,6 +216,23 @@ void TestDistrictLogic::countySearch() {
     QCOMPARE(rows.fieldCount(), amat ? 18 : 15);
     QCOMPARE(rows.fieldNames().first(), QStringLiteral("call_sign"));
     QCOMPARE(rows.fieldNames().last(), QStringLiteral("last_action_date"));
+
+    // Read in two parts at once on two connections: the rows of the one statement, in its order,
+    // also with every county listed twice (one entry of the in list, so not read by both parts).
+    Database partner;
+    partner.openReadOnly(m_env->dm.condb.fileName());
+    auto build = [&](const CountyChoice& c) { return countySearchSql(amat, active, state, c); };
+    std::atomic<qint64> done{0};
+    const ResultTable parts = readCountySearch(m_env->dm.condb, partner, build, {counties, district}, &done);
+    QCOMPARE(cells(parts), cells(rows));
+    QCOMPARE(done.load(), qint64(parts.rowCount()));
+    QCOMPARE(cells(readCountySearch(m_env->dm.condb, partner, build, {counties + counties, district})), cells(rows));
+    auto broken = [&](const CountyChoice& c) {
+        SearchSql q = build(c);
+        q.sql += QStringLiteral(" and and");
+        return q;
+    };
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, readCountySearch(m_env->dm.condb, partner, broken, {counties, district}));
 }
 
 void TestDistrictLogic::dateSearch_data() {
