@@ -94,8 +94,10 @@ void TCountySearch::buildUi() {
 
     grp1 = new QGroupBox(this);
     grp1->setObjectName(QStringLiteral("grp1"));
+    grp1->setAccessibleName(QStringLiteral("Results"));
     dbgrd1 = new QTableView(grp1);
     dbgrd1->setObjectName(QStringLiteral("dbgrd1"));
+    dbgrd1->setAccessibleName(QStringLiteral("Results"));
     dbgrd1->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgrd1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbgrd1->verticalHeader()->setDefaultSectionSize(dbgrd1->fontMetrics().height() + 4);

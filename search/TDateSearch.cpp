@@ -73,6 +73,7 @@ void TDateSearch::buildUi() {
     grp1->setAccessibleName(QStringLiteral("Service"));
     GroupBox2 = new QGroupBox(grp1);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2->setAccessibleName(QStringLiteral("Service"));
     GroupBox2->setFlat(true);
     rbAmat = namedRadio(QStringLiteral("Amatuer"), GroupBox2, "rbAmat");
     rbGMRS = namedRadio(QStringLiteral("GMRS"), GroupBox2, "rbGMRS");

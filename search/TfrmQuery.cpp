@@ -39,7 +39,9 @@ TfrmQuery::TfrmQuery(QWidget* owner) : QDialog(owner) {
     Label1->setFixedSize(424, 57);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
+    // The frames have no title on screen; a screen reader still says what each pair chooses.
     GroupBox1 = named(new QGroupBox(this), "GroupBox1");
+    GroupBox1->setAccessibleName(QStringLiteral("Service"));
     rbAmat = named(new QRadioButton(QStringLiteral("Amatuer"), GroupBox1), "rbAmat");
     rbGMRS = named(new QRadioButton(QStringLiteral("GMRS"), GroupBox1), "rbGMRS");
     rbAmat->setChecked(true);
@@ -48,6 +50,7 @@ TfrmQuery::TfrmQuery(QWidget* owner) : QDialog(owner) {
     services->addWidget(rbGMRS);
 
     GroupBox2 = named(new QGroupBox(this), "GroupBox2");
+    GroupBox2->setAccessibleName(QStringLiteral("Status"));
     rbActive = named(new QRadioButton(QStringLiteral("Active"), GroupBox2), "rbActive");
     rbNotActive = named(new QRadioButton(QStringLiteral("Non-Active"), GroupBox2), "rbNotActive");
     rbActive->setChecked(true);
