@@ -36,7 +36,7 @@ SearchSql dateSearchSql(bool isAmat, const QString& state, const CountyChoice& c
 // The counties of a state in the zip table, by name, read through the zip query.
 QStringList stateCounties(Database& zipdb, Query& zipQuery, const QString& state);
 
-// The rows of a county search. With several counties the counties are read in two parts at once,
+// The rows of a county or date search. With several counties the counties are read in two parts at once,
 // the first half in text order on `db` and the rest on `partner` (a second connection to the same
 // file), and joined in that order: SQLite takes the counties of an `in` list in text order, so the
 // rows are those of one statement, in its order, in about half the time on two cores. `build`

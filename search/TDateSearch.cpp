@@ -3,6 +3,7 @@
 #include "search/CountyChoiceWindow.h"
 #include "search/CountyDateSql.h"
 #include "search/TTableResults.h"
+#include "ui/BackgroundWork.h"
 #include "ui/ErrorApplication.h"
 #include "ui/WindowLook.h"
 
@@ -166,8 +167,16 @@ void TDateSearch::btnSearchClick() {
         CountyChoice choice;
         if (!chosenCounties(lbCounty, m_ctx, state, byDistrict(), choice))
             return;
+        const bool amat = rbAmat->isChecked();
+        const QDate start = dtpStart->date(), end = dtpEndDate->date();
+        Database& condb = m_ctx.DM.condb;
+        ResultTable rows;
+        runInBackground(this, QStringLiteral("Searching"), [&](std::atomic<qint64>& done) {
+            rows = readCountySearch(condb, keptSearchConnection(condb.fileName()),
+                                    [&](const CountyChoice& c) { return dateSearchSql(amat, state, c, kind, start, end); }, choice, &done);
+        });
         TTableResults results(m_ctx, this);
-        results.ShowDialog(dateSearchSql(rbAmat->isChecked(), state, choice, kind, dtpStart->date(), dtpEndDate->date()));
+        results.ShowDialog(std::move(rows));
     });
 }
 

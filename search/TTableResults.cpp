@@ -93,7 +93,10 @@ TTableResults::TTableResults(const TAppContext& context, QWidget* owner) : QDial
 int TTableResults::ShowDialog(const QString& sql, const QVariantList& params) { return ShowDialog(SearchSql{sql, params, {}, {}}); }
 
 int TTableResults::ShowDialog(const SearchSql& search) {
-    ResultTable rows = fetchSearchRows(parentWidget() ? parentWidget() : this, DM.condb, search);
+    return ShowDialog(fetchSearchRows(parentWidget() ? parentWidget() : this, DM.condb, search));
+}
+
+int TTableResults::ShowDialog(ResultTable rows) {
     if (rows.rowCount() <= 0) {
         CenteredMessageDialog(parentWidget(), QStringLiteral("No records found"), MsgKind::Information, MsgButton::Ok);
         return 0;

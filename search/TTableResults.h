@@ -31,6 +31,8 @@ public:
     // A database error is thrown (the general error report shows it); the window stays closed.
     int ShowDialog(const SearchSql& search);
     int ShowDialog(const QString& sql, const QVariantList& params = {});
+    // The same for rows the caller has read already (the date search reads its counties in parts).
+    int ShowDialog(ResultTable rows);
 
     // The sort direction of the next title click is its opposite; false when the program starts.
     static inline bool SortAscending = false;
