@@ -38,6 +38,7 @@ private slots:
     void canadianSearches();
     void resultColumns();
     void partsReadLikeOneStatement();
+    void keptConnectionsFollowTheFile();
     void tableOrderAndJoin();
 };
 

@@ -5,7 +5,13 @@
 #include "search/SearchRows.h"
 #include "search/SearchSql.h"
 
+#include "core/Database.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
 
 Q_DECLARE_METATYPE(UsSearchField)
 Q_DECLARE_METATYPE(CdnSearchField)
@@ -145,6 +151,41 @@ void TestSearchSql::partsReadLikeOneStatement() {
     SearchSql broken = searches.first();
     broken.sql += QStringLiteral(" and no_such_column = 1");
     QVERIFY_THROWS_EXCEPTION(DatabaseError, readSearchRows(searchDatabaseFile(), broken, nullptr, 3));
+}
+
+void TestSearchSql::keptConnectionsFollowTheFile() {
+    // Connections are kept from one search to the next; a search must still see the file as it
+    // is now: changed in place by another connection, or replaced under the same name (as an
+    // update swaps its databases in).
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("FCCdata.db"));
+    QVERIFY(QFile::copy(searchDatabaseFile(), file));
+    const SearchSql all = usSearchSql(UsSearchField::ZipCode, true, true, "%");
+    const QStringList before = firstColumn(readSearchRows(file, all));
+    const QStringList exact = firstColumn(readSearchRows(file, usSearchSql(UsSearchField::City, true, true, "Newington")));
+    QVERIFY(before.contains("W1AW"));
+    QCOMPARE(exact, kNewington);
+    {
+        Database db;
+        db.open(file);
+        db.exec(QStringLiteral("update FCC_EN set city='Elsewhere' where call_sign='W1AW'"));
+    }
+    QStringList moved = kNewington;
+    moved.removeOne("W1AW");
+    QCOMPARE(firstColumn(readSearchRows(file, usSearchSql(UsSearchField::City, true, true, "Newington"))), moved);
+
+    const QString replacement = dir.filePath(QStringLiteral("new.db"));
+    QVERIFY(QFile::copy(searchDatabaseFile(), replacement));
+    {
+        Database db;
+        db.open(replacement);
+        db.exec(QStringLiteral("delete from FCC_EN where call_sign='W1AW'"));
+    }
+    QVERIFY(::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(file).constData()) == 0);
+    QStringList left = before;
+    left.removeAll("W1AW");
+    QCOMPARE(firstColumn(readSearchRows(file, all)), left);
+    QCOMPARE(firstColumn(readSearchRows(file, usSearchSql(UsSearchField::City, true, true, "Newington"))), moved);
 }
 
 void TestSearchSql::tableOrderAndJoin() {
