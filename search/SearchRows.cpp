@@ -1,13 +1,135 @@
 #include "search/SearchRows.h"
 
+#include <QFile>
 #include <QThread>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 namespace {
+
+// Read-only connections kept from one search to the next. A connection maps the database file
+// into memory; a new one must fault every page it touches into its mapping again, which made an
+// exact search of a common name three times slower than the same search repeated. A search that
+// walks whole tables (a pattern search) reads through SQLite's own small page cache instead: a
+// mapping would bring the whole file into the program's resident memory and keep it there.
+// A connection is kept for the file as it was when opened (device and inode): a database swapped
+// in under the same name is opened afresh, and the old connections are closed.
+class ReaderPool {
+public:
+    struct FileId {
+        dev_t dev = 0;
+        ino_t ino = 0;
+        bool operator==(const FileId&) const = default;
+    };
+
+    static ReaderPool& instance() {
+        static ReaderPool pool;
+        return pool;
+    }
+
+    std::unique_ptr<Database> take(const QString& file, bool mapped, FileId& id) {
+        struct stat st {};
+        const bool known = ::stat(QFile::encodeName(file).constData(), &st) == 0;
+        id = known ? FileId{st.st_dev, st.st_ino} : FileId{};
+        std::vector<std::unique_ptr<Database>> stale;
+        std::unique_ptr<Database> found;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            for (auto it = m_idle.begin(); it != m_idle.end();) {
+                if (it->file != file) {
+                    ++it;
+                } else if (!known || it->id != id) {
+                    stale.push_back(std::move(it->db));
+                    it = m_idle.erase(it);
+                } else if (!found && it->mapped == mapped) {
+                    found = std::move(it->db);
+                    it = m_idle.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
+        if (found)
+            return found;
+        auto db = std::make_unique<Database>();
+        db->openReadOnly(file);
+        if (!mapped)
+            db->exec(QStringLiteral("pragma mmap_size=0"));
+        if (!known)
+            id = FileId{};
+        return db;
+    }
+
+    // Closes the kept mapped connections: the pages they touched count as the program's resident
+    // memory while mapped, and a search that is about to hold a large result in memory should not
+    // add them to it.
+    void releaseMapped() {
+        std::vector<std::unique_ptr<Database>> closing;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto it = m_idle.begin(); it != m_idle.end();) {
+            if (it->mapped) {
+                closing.push_back(std::move(it->db));
+                it = m_idle.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    void give(const QString& file, bool mapped, const FileId& id, std::unique_ptr<Database> db) {
+        if (id == FileId{})
+            return;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_idle.size() < kKeep)
+            m_idle.push_back({file, id, mapped, std::move(db)});
+    }
+
+private:
+    // Enough for the reading threads of one search in either way of reading.
+    static constexpr size_t kKeep = 8;
+    struct Idle {
+        QString file;
+        FileId id;
+        bool mapped;
+        std::unique_ptr<Database> db;
+    };
+    std::mutex m_mutex;
+    std::vector<Idle> m_idle;
+};
+
+// One pooled connection for the time of a read; back to the pool afterwards (no statement of it
+// is left open, so it holds no lock while idle).
+class Reader {
+public:
+    Reader(const QString& file, bool mapped)
+        : m_file(file), m_mapped(mapped), m_db(ReaderPool::instance().take(file, mapped, m_id)) {}
+    ~Reader() { ReaderPool::instance().give(m_file, m_mapped, m_id, std::move(m_db)); }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    Database& db() { return *m_db; }
+
+private:
+    QString m_file;
+    bool m_mapped;
+    ReaderPool::FileId m_id;
+    std::unique_ptr<Database> m_db;
+};
+
+// True when SQLite's plan for the search walks a whole table or index instead of looking rows up.
+bool walksWholeTable(Database& db, const SearchSql& search) {
+    Statement plan(db, QStringLiteral("explain query plan ") + search.sql);
+    plan.bindAll(search.params);
+    while (plan.step())
+        if (plan.text(3).startsWith(QLatin1String("SCAN ")))
+            return true;
+    return false;
+}
 
 // Below this many rows in the split table one statement is quicker than starting threads.
 constexpr qint64 kSplitFrom = 65536;
@@ -52,8 +174,19 @@ void readAll(Statement& st, ResultTable& table, std::atomic<qint64>* done) {
 ResultTable readSearchRows(const QString& databaseFile, const SearchSql& search, std::atomic<qint64>* done, int parts) {
     auto orderColumn = [&search](const ResultTable& t) { return search.orderBy.isEmpty() ? -1 : t.fieldIndex(search.orderBy); };
     ResultTable rows;
-    Database db;
-    db.openReadOnly(databaseFile);
+    // Both kinds are split over threads (an index on one column also orders its entries by rowid,
+    // so a rowid range narrows the index walk itself). A search through an index reads through kept
+    // mapped connections; one that walks whole tables through kept connections without a mapping.
+    bool wholeTables = false;
+    {
+        Reader probe(databaseFile, true);
+        wholeTables = walksWholeTable(probe.db(), search);
+    }
+    const bool mapped = !wholeTables;
+    if (wholeTables)
+        ReaderPool::instance().releaseMapped();
+    Reader reader(databaseFile, mapped);
+    Database& db = reader.db();
     const std::vector<Range> ranges = search.splitTable.isEmpty() ? std::vector<Range>() : splitRanges(db, search.splitTable, parts);
 
     if (ranges.empty()) {
@@ -69,9 +202,8 @@ ResultTable readSearchRows(const QString& databaseFile, const SearchSql& search,
         QString error;
         auto work = [&] {
             try {
-                Database own;
-                own.openReadOnly(databaseFile);
-                Statement st(own, sql);
+                Reader own(databaseFile, mapped);
+                Statement st(own.db(), sql);
                 for (size_t i = next++; i < ranges.size(); i = next++) {
                     st.reset();
                     st.bindAll(search.params);

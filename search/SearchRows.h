@@ -4,7 +4,8 @@
 // several threads at once, each on its own read-only connection, and the parts are joined in
 // range order, so the rows are the same, in the same order, as one statement gives; a million
 // licences then take the time of half of them on two cores. The rows are then ordered as the
-// search asks. Errors are the database's, thrown on the calling thread.
+// search asks. Read-only connections are kept from one search to the next (and opened afresh when the
+// file was replaced). Errors are the database's, thrown on the calling thread.
 // Collaborators: SearchSql, ResultTable, fetchSearchRows (runs this on a worker for a window).
 
 #include "core/ResultTable.h"
@@ -12,7 +13,7 @@
 
 #include <atomic>
 
-// `done`, when given, counts the rows read so far (all parts together). `parts` 0 lets the size
-// of the split table decide (one part for small tables); tests force a number.
+// `done`, when given, counts the rows read so far (all parts together). `parts` 0 lets the plan
+// and the size of the split table decide (one part for small tables); tests force a number.
 ResultTable readSearchRows(const QString& databaseFile, const SearchSql& search, std::atomic<qint64>* done = nullptr,
                            int parts = 0);

@@ -38,7 +38,7 @@ private slots:
     void canadianSearches();
     void resultColumns();
     void partsReadLikeOneStatement();
-    void openConnectionReadsLikeOwnConnection();
+    void keptConnectionsFollowTheFile();
     void tableOrderAndJoin();
 };
 

@@ -4,11 +4,14 @@
 #include "core/ResultTable.h"
 #include "search/SearchRows.h"
 #include "search/SearchSql.h"
-#include "search/TTableResults.h"
 
-#include <QWidget>
+#include "core/Database.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
 
 Q_DECLARE_METATYPE(UsSearchField)
 Q_DECLARE_METATYPE(CdnSearchField)
@@ -150,34 +153,39 @@ void TestSearchSql::partsReadLikeOneStatement() {
     QVERIFY_THROWS_EXCEPTION(DatabaseError, readSearchRows(searchDatabaseFile(), broken, nullptr, 3));
 }
 
-void TestSearchSql::openConnectionReadsLikeOwnConnection() {
-    // A search of one statement read on an open connection gives what a connection of its own
-    // gives, in the same order, the ordering column applied; a split search is read as before.
-    Database db;
-    db.open(searchDatabaseFile());
-    QWidget owner;
-    SearchSql byName = usSearchSql(UsSearchField::ZipCode, true, true, "%");
-    byName.splitTable.clear();
-    byName.orderBy = QStringLiteral("last_name");
-    SearchSql storageOrder = byName;
-    storageOrder.orderBy.clear();
-    // Otherwise the ordering could be left out unnoticed.
-    QVERIFY(everyCell(readSearchRows(searchDatabaseFile(), byName, nullptr, 1))
-            != everyCell(readSearchRows(searchDatabaseFile(), storageOrder, nullptr, 1)));
-    const QList<SearchSql> searches{byName, storageOrder, cdnSearchSql(CdnSearchField::LastName, "%"),
-                                    usSearchSql(UsSearchField::City, true, true, "Newington"),
-                                    usSearchSql(UsSearchField::LastName, false, false, "%")};
-    for (const SearchSql& s : searches) {
-        const QStringList own = everyCell(readSearchRows(searchDatabaseFile(), s, nullptr, 1));
-        QVERIFY(own.size() > 15);
-        QCOMPARE(everyCell(fetchSearchRows(&owner, db, s)), own);
+void TestSearchSql::keptConnectionsFollowTheFile() {
+    // Connections are kept from one search to the next; a search must still see the file as it
+    // is now: changed in place by another connection, or replaced under the same name (as an
+    // update swaps its databases in).
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("FCCdata.db"));
+    QVERIFY(QFile::copy(searchDatabaseFile(), file));
+    const SearchSql all = usSearchSql(UsSearchField::ZipCode, true, true, "%");
+    const QStringList before = firstColumn(readSearchRows(file, all));
+    const QStringList exact = firstColumn(readSearchRows(file, usSearchSql(UsSearchField::City, true, true, "Newington")));
+    QVERIFY(before.contains("W1AW"));
+    QCOMPARE(exact, kNewington);
+    {
+        Database db;
+        db.open(file);
+        db.exec(QStringLiteral("update FCC_EN set city='Elsewhere' where call_sign='W1AW'"));
     }
-    SearchSql broken = storageOrder;
-    broken.sql += QStringLiteral(" and no_such_column = 1");
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, fetchSearchRows(&owner, db, broken));
-    // The connection stays usable after the failed search.
-    QCOMPARE(everyCell(fetchSearchRows(&owner, db, storageOrder)),
-             everyCell(readSearchRows(searchDatabaseFile(), storageOrder, nullptr, 1)));
+    QStringList moved = kNewington;
+    moved.removeOne("W1AW");
+    QCOMPARE(firstColumn(readSearchRows(file, usSearchSql(UsSearchField::City, true, true, "Newington"))), moved);
+
+    const QString replacement = dir.filePath(QStringLiteral("new.db"));
+    QVERIFY(QFile::copy(searchDatabaseFile(), replacement));
+    {
+        Database db;
+        db.open(replacement);
+        db.exec(QStringLiteral("delete from FCC_EN where call_sign='W1AW'"));
+    }
+    QVERIFY(::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(file).constData()) == 0);
+    QStringList left = before;
+    left.removeAll("W1AW");
+    QCOMPARE(firstColumn(readSearchRows(file, all)), left);
+    QCOMPARE(firstColumn(readSearchRows(file, usSearchSql(UsSearchField::City, true, true, "Newington"))), moved);
 }
 
 void TestSearchSql::tableOrderAndJoin() {
