@@ -1,7 +1,6 @@
 #include "search/CountyDateSql.h"
 
-#include <QDateTime>
-#include <QFileInfo>
+#include "search/SearchRows.h"
 
 #include <algorithm>
 #include <thread>
@@ -56,46 +55,28 @@ QStringList stateCounties(Database& zipdb, Query& zipQuery, const QString& state
     return counties;
 }
 
-namespace {
-
-void readInto(Database& db, const SearchSql& search, ResultTable& rows, std::atomic<qint64>* done) {
-    Statement st(db, search.sql);
-    st.bindAll(search.params);
-    qsizetype counted = 0;
-    rows.fetch(st, [&](qsizetype n) {
-        if (done)
-            done->fetch_add(n - counted, std::memory_order_relaxed);
-        counted = n;
-    });
-}
-
-} // namespace
-
-ResultTable readCountySearch(Database& db, Database& partner, const std::function<SearchSql(const CountyChoice&)>& build,
+ResultTable readCountySearch(const QString& databaseFile, const std::function<SearchSql(const CountyChoice&)>& build,
                              const CountyChoice& choice, std::atomic<qint64>* done) {
     // A county listed twice is one entry of the in list; split, it would be read by both parts.
     QStringList counties = choice.counties;
     std::sort(counties.begin(), counties.end());
     counties.erase(std::unique(counties.begin(), counties.end()), counties.end());
-    ResultTable rows;
-    if (counties.size() < 2) {
-        readInto(db, build(choice), rows, done);
-        return rows;
-    }
+    if (counties.size() < 2)
+        return readSearchRows(databaseFile, build(choice), done);
     const qsizetype half = counties.size() / 2;
     const SearchSql first = build({counties.mid(0, half), choice.fromDistrict});
     const SearchSql second = build({counties.mid(half), choice.fromDistrict});
-    ResultTable rest;
+    ResultTable rows, rest;
     QString error;
     std::thread helper([&] {
         try {
-            readInto(partner, second, rest, done);
+            rest = readSearchRows(databaseFile, second, done);
         } catch (const std::exception& e) {
             error = QString::fromUtf8(e.what());
         }
     });
     try {
-        readInto(db, first, rows, done);
+        rows = readSearchRows(databaseFile, first, done);
     } catch (...) {
         helper.join();
         throw;
@@ -105,20 +86,4 @@ ResultTable readCountySearch(Database& db, Database& partner, const std::functio
         throw DatabaseError(error);
     rows.appendTable(std::move(rest));
     return rows;
-}
-
-Database& keptSearchConnection(const QString& file) {
-    static Database db;
-    static QString openedAs;
-    const QFileInfo info(file);
-    const QString identity = QStringLiteral("%1|%2|%3|%4")
-                                 .arg(file)
-                                 .arg(info.size())
-                                 .arg(info.lastModified().toMSecsSinceEpoch())
-                                 .arg(info.birthTime().toMSecsSinceEpoch());
-    if (!db.isOpen() || identity != openedAs) {
-        db.openReadOnly(file);
-        openedAs = identity;
-    }
-    return db;
 }

@@ -36,14 +36,11 @@ SearchSql dateSearchSql(bool isAmat, const QString& state, const CountyChoice& c
 // The counties of a state in the zip table, by name, read through the zip query.
 QStringList stateCounties(Database& zipdb, Query& zipQuery, const QString& state);
 
-// The rows of a county or date search. With several counties the counties are read in two parts at once,
-// the first half in text order on `db` and the rest on `partner` (a second connection to the same
-// file), and joined in that order: SQLite takes the counties of an `in` list in text order, so the
-// rows are those of one statement, in its order, in about half the time on two cores. `build`
-// makes the statement for a choice of counties; `done` counts the rows read so far.
-ResultTable readCountySearch(Database& db, Database& partner, const std::function<SearchSql(const CountyChoice&)>& build,
+// The rows of a county or date search read from the licence database file. With several counties
+// the counties are read in two parts at once, the first half in text order and the rest, and
+// joined in that order: SQLite takes the counties of an `in` list in text order, so the rows are
+// those of one statement, in its order, in about half the time on two cores. `build` makes the
+// statement for a choice of counties; `done` counts the rows read so far. Each part is read by
+// readSearchRows, on the connections it keeps from one search to the next.
+ResultTable readCountySearch(const QString& databaseFile, const std::function<SearchSql(const CountyChoice&)>& build,
                              const CountyChoice& choice, std::atomic<qint64>* done = nullptr);
-// A read-only connection to `file` kept for the run, so that its pages stay mapped from one search
-// to the next; opened again when the file was replaced or changed (a new download swapped in).
-// For one thread at a time.
-Database& keptSearchConnection(const QString& file);

@@ -168,10 +168,10 @@ void TCountySearch::btnSearchClick() {
         chosen = chosenCounties(lbCounty, m_ctx, state, byDistrict(), choice);
         if (chosen) {
             const bool amat = rbAmat->isChecked(), active = rbActive->isChecked();
-            Database& condb = m_ctx.DM.condb;
+            const QString file = m_ctx.DM.condb.fileName();
             runInBackground(this, QStringLiteral("Searching"), [&](std::atomic<qint64>& done) {
-                rows = readCountySearch(condb, keptSearchConnection(condb.fileName()),
-                                        [&](const CountyChoice& c) { return countySearchSql(amat, active, state, c); }, choice, &done);
+                rows = readCountySearch(
+                    file, [&](const CountyChoice& c) { return countySearchSql(amat, active, state, c); }, choice, &done);
             });
         }
     });

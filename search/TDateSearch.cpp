@@ -169,11 +169,11 @@ void TDateSearch::btnSearchClick() {
             return;
         const bool amat = rbAmat->isChecked();
         const QDate start = dtpStart->date(), end = dtpEndDate->date();
-        Database& condb = m_ctx.DM.condb;
+        const QString file = m_ctx.DM.condb.fileName();
         ResultTable rows;
         runInBackground(this, QStringLiteral("Searching"), [&](std::atomic<qint64>& done) {
-            rows = readCountySearch(condb, keptSearchConnection(condb.fileName()),
-                                    [&](const CountyChoice& c) { return dateSearchSql(amat, state, c, kind, start, end); }, choice, &done);
+            rows = readCountySearch(
+                file, [&](const CountyChoice& c) { return dateSearchSql(amat, state, c, kind, start, end); }, choice, &done);
         });
         TTableResults results(m_ctx, this);
         results.ShowDialog(std::move(rows));

@@ -23,21 +23,6 @@ ResultTable fetchSearchRows(QWidget* owner, const QString& databaseFile, const S
     return rows;
 }
 
-ResultTable fetchSearchRows(QWidget* owner, Database& db, const SearchSql& search) {
-    if (!search.splitTable.isEmpty())
-        return fetchSearchRows(owner, db.fileName(), search);
-    ResultTable rows;
-    runInBackground(owner, QStringLiteral("Searching"), [&](std::atomic<qint64>& done) {
-        Statement st(db, search.sql);
-        st.bindAll(search.params);
-        rows.fetch(st, [&](qsizetype n) { done.store(n, std::memory_order_relaxed); });
-        const int order = search.orderBy.isEmpty() ? -1 : rows.fieldIndex(search.orderBy);
-        if (order >= 0)
-            rows.sort(order, true);
-    });
-    return rows;
-}
-
 TTableResults::TTableResults(const TAppContext& context, QWidget* owner) : QDialog(owner), DM(context.DM) {
     setObjectName(QStringLiteral("TableResults"));
     setModal(true);
@@ -93,7 +78,7 @@ TTableResults::TTableResults(const TAppContext& context, QWidget* owner) : QDial
 int TTableResults::ShowDialog(const QString& sql, const QVariantList& params) { return ShowDialog(SearchSql{sql, params, {}, {}}); }
 
 int TTableResults::ShowDialog(const SearchSql& search) {
-    return ShowDialog(fetchSearchRows(parentWidget() ? parentWidget() : this, DM.condb, search));
+    return ShowDialog(fetchSearchRows(parentWidget() ? parentWidget() : this, DM.condb.fileName(), search));
 }
 
 int TTableResults::ShowDialog(ResultTable rows) {

@@ -55,11 +55,6 @@ private:
 
 // Every row of a search, read by a worker on its own read-only connection to the database file
 // while the owner waits (runInBackground), then ordered as the search asks. Throws the
-// database's error text. For windows that show the rows their own way (the county search fills
-// its own grid with them: pass DM.condb.fileName()).
+// database's error text. For windows that show the rows their own way: pass DM.condb.fileName().
 ResultTable fetchSearchRows(QWidget* owner, const QString& databaseFile, const SearchSql& search);
-// The same, read on an open connection when the search is one statement (no split table): the
-// connection the program keeps open has the file's pages mapped already, where a new one faults
-// every page in again, which made a county search of a few thousand licences several times
-// slower than its statement. A search split over threads still reads on connections of its own.
-ResultTable fetchSearchRows(QWidget* owner, Database& db, const SearchSql& search);
+
