@@ -24,10 +24,12 @@ elseif(QM_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
-# What the sanitizers are told at run time: stop at the first undefined behaviour with a stack.
+# What the sanitizers are told at run time: stop at the first undefined behaviour with a stack;
+# leaks count, except the system-library ones cmake/lsan.supp lists with the reason for each.
 set(QM_SANITIZER_ENVIRONMENT
     "ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1"
-    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1")
+    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"
+    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
 
 # Adds the warning flags to every target compiled in <dir> and below (called once at the end of
 # the top-level list, so a new folder needs nothing of its own).
