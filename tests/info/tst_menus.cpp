@@ -57,8 +57,8 @@ void TestInfoMenus::init() {
     m_form->FormActivate();
     m_boxes = std::make_unique<ScopedDialogAnswers>();
     m_opened = std::make_unique<ScopedDesktopOpener>();
-    m_form->services().QrzSite = QStringLiteral("http://qrz.example");
-    m_form->services().UlsSite = QStringLiteral("http://uls.example");
+    m_form->services().QrzSite = QStringLiteral("http://127.0.0.1:9/qrz");
+    m_form->services().UlsSite = QStringLiteral("http://127.0.0.1:9/uls");
 }
 
 void TestInfoMenus::cleanup() {
@@ -89,9 +89,9 @@ void TestInfoMenus::linksFollowTheLastRecords() {
     QStringList opened;
     for (const QUrl& u : std::as_const(m_opened->opened))
         opened << u.toString();
-    QCOMPARE(opened, QStringList({"http://qrz.example/db/", "http://uls.example/UlsApp/UlsSearch/license.jsp?licKey=",
-                                  "http://qrz.example/db/K7ABC", "http://uls.example/UlsApp/UlsSearch/license.jsp?licKey=101",
-                                  "http://qrz.example/db/VE3ABC", "http://uls.example/UlsApp/UlsSearch/license.jsp?licKey=101"}));
+    QCOMPARE(opened, QStringList({"http://127.0.0.1:9/qrz/db/", "http://127.0.0.1:9/uls/UlsApp/UlsSearch/license.jsp?licKey=",
+                                  "http://127.0.0.1:9/qrz/db/K7ABC", "http://127.0.0.1:9/uls/UlsApp/UlsSearch/license.jsp?licKey=101",
+                                  "http://127.0.0.1:9/qrz/db/VE3ABC", "http://127.0.0.1:9/uls/UlsApp/UlsSearch/license.jsp?licKey=101"}));
     QCOMPARE(m_boxes->messages.size(), 0);
 }
 
