@@ -98,10 +98,8 @@ void TCountySearch::buildUi() {
     dbgrd1 = new QTableView(grp1);
     dbgrd1->setObjectName(QStringLiteral("dbgrd1"));
     dbgrd1->setAccessibleName(QStringLiteral("Results"));
+    setUpResultGrid(dbgrd1);
     dbgrd1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dbgrd1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    dbgrd1->verticalHeader()->setDefaultSectionSize(dbgrd1->fontMetrics().height() + 4);
-    dbgrd1->horizontalHeader()->setSectionsClickable(true);
     auto* gl = new QVBoxLayout(grp1);
     gl->setContentsMargins(2, 2, 2, 2);
     gl->addWidget(dbgrd1);

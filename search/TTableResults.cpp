@@ -49,14 +49,8 @@ TTableResults::TTableResults(const TAppContext& context, QWidget* owner) : QDial
     dbgrd1->setObjectName(QStringLiteral("dbgrd1"));
     dbgrd1->setAccessibleName(QStringLiteral("Results"));
     dbgrd1->setModel(m_model);
-    dbgrd1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUpResultGrid(dbgrd1);
     dbgrd1->setSelectionMode(QAbstractItemView::SingleSelection);
-    dbgrd1->setWordWrap(false);
-    dbgrd1->verticalHeader()->hide();
-    dbgrd1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    dbgrd1->verticalHeader()->setDefaultSectionSize(dbgrd1->fontMetrics().height() + 6);
-    dbgrd1->horizontalHeader()->setSectionsClickable(true);
-    dbgrd1->horizontalHeader()->setHighlightSections(false);
     connect(dbgrd1->horizontalHeader(), &QHeaderView::sectionClicked, this, &TTableResults::dbgrd1TitleClick);
 
     auto* top = new QHBoxLayout;

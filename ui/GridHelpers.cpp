@@ -132,6 +132,16 @@ QList<int> visibleColumns(const QTableView* grid) {
 
 } // namespace
 
+void setUpResultGrid(QTableView* grid) {
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setWordWrap(false);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->horizontalHeader()->setSectionsClickable(true);
+    grid->horizontalHeader()->setHighlightSections(false);
+}
+
 void AutoSizeGridColumns(QTableView* grid) {
     if (!grid || !grid->model())
         return;

@@ -22,6 +22,10 @@ class QTableView;
 // they are texts of equal character widths — zip codes, dates — which measure alike).
 void AutoSizeGridColumns(QTableView* grid);
 
+// The look every result grid shares: read-only, one line per row, no row numbers, rows of one
+// fixed height, clickable titles that do not turn bold with the selection.
+void setUpResultGrid(QTableView* grid);
+
 // The title-click sort: flips `sortAscending` — one flag per window class, false at start and kept
 // for the whole run, so the direction alternates with every click whichever column or window —
 // then orders the rows by the clicked column in that direction (the model's sort; a ResultModel
