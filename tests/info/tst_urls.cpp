@@ -31,10 +31,10 @@ void TestMapUrls::addressText() {
 
 void TestMapUrls::requestAndItsParts() {
     ServiceConfig s;
-    s.StaticMapService = QStringLiteral("http://maps.example.test/");
+    s.StaticMapService = QStringLiteral("http://127.0.0.1:9/maps/");
     s.StaticMapKey = QStringLiteral("AIzaSyA-123456789012345678901234567890");
     const QString url = staticMapUrl(s, mapAddressText(QStringLiteral("1200 N Main St"), QStringLiteral("Tucson"), QStringLiteral("AZ")));
-    QCOMPARE(url, QStringLiteral("http://maps.example.test/maps/api/staticmap?center=1200+N+Main+St+Tucson+AZ&zoom=16&size=1024x768"
+    QCOMPARE(url, QStringLiteral("http://127.0.0.1:9/maps/maps/api/staticmap?center=1200+N+Main+St+Tucson+AZ&zoom=16&size=1024x768"
                                  "&maptype=roadmap&markers=color:blue%7Clabel:S%7C1200+N+Main+St+Tucson+AZ&sensor=false"
                                  "&key=AIzaSyA-123456789012345678901234567890"));
     const QStringList parts = mapUrlParts(url);
@@ -66,18 +66,18 @@ void TestMapUrls::zoomAndTypeRewriting() {
     setZoomPart(parts, 16);
     QCOMPARE(parts, original);
     QVERIFY(!mapRequestOf(joinMapUrlParts(parts)).hybrid);
-    QCOMPARE(mapRequestOf(QStringLiteral("http://x/y?zoom=abc")).zoom, 16);
+    QCOMPARE(mapRequestOf(QStringLiteral("http://127.0.0.1:9/y?zoom=abc")).zoom, 16);
     QCOMPARE(mapRequestOf(QStringLiteral("no query at all")).zoom, 16);
 }
 
 void TestMapUrls::lookupLinks() {
     ServiceConfig s;
-    s.QrzSite = QStringLiteral("http://www.qrz.example/");
-    s.UlsSite = QStringLiteral("http://uls.example");
-    QCOMPARE(s.qrzPageUrl(QStringLiteral("K7ABC")), QStringLiteral("http://www.qrz.example/db/K7ABC"));
-    QCOMPARE(s.qrzPageUrl(QString()), QStringLiteral("http://www.qrz.example/db/"));
-    QCOMPARE(s.ulsLicenceUrl(QStringLiteral("101")), QStringLiteral("http://uls.example/UlsApp/UlsSearch/license.jsp?licKey=101"));
-    QCOMPARE(s.ulsLicenceUrl(QString()), QStringLiteral("http://uls.example/UlsApp/UlsSearch/license.jsp?licKey="));
+    s.QrzSite = QStringLiteral("http://127.0.0.1:9/qrz/");
+    s.UlsSite = QStringLiteral("http://127.0.0.1:9/uls");
+    QCOMPARE(s.qrzPageUrl(QStringLiteral("K7ABC")), QStringLiteral("http://127.0.0.1:9/qrz/db/K7ABC"));
+    QCOMPARE(s.qrzPageUrl(QString()), QStringLiteral("http://127.0.0.1:9/qrz/db/"));
+    QCOMPARE(s.ulsLicenceUrl(QStringLiteral("101")), QStringLiteral("http://127.0.0.1:9/uls/UlsApp/UlsSearch/license.jsp?licKey=101"));
+    QCOMPARE(s.ulsLicenceUrl(QString()), QStringLiteral("http://127.0.0.1:9/uls/UlsApp/UlsSearch/license.jsp?licKey="));
 }
 
 void TestMapUrls::serviceKeysFromIni() {
@@ -169,7 +169,7 @@ void TestMapUrls::tileZoomAndAddress() {
     QCOMPARE(tileZoom(21, 19), 19);
     QCOMPARE(tileZoom(-3, 19), 0);
     QCOMPARE(tileZoom(12, 19), 12);
-    QCOMPARE(tileUrl(QStringLiteral("https://t.example/{z}/{x}/{y}.png?k={z}"), 16, 12574, 26566),
-             QStringLiteral("https://t.example/16/12574/26566.png?k=16"));
+    QCOMPARE(tileUrl(QStringLiteral("http://127.0.0.1:9/{z}/{x}/{y}.png?k={z}"), 16, 12574, 26566),
+             QStringLiteral("http://127.0.0.1:9/16/12574/26566.png?k=16"));
     QVERIFY(programUserAgent().startsWith("Quillmarsh/1."));
 }
