@@ -25,6 +25,7 @@ void TForm1::DoLocalSolar() {
     const int offset = GlobalProps.IsUTC(*Settings) ? 0 : LocalUtcOffsetSeconds();
     const double lat = GlobalProps.Latitude(*Settings);
     const double lon = GlobalProps.Longitude(*Settings);
+    tellSettingNotices();
     QDateTime rise, noon, set;
     const QDateTime now = QDateTime::currentDateTime();
     HamUtil->CalculateSolarTimes(lat, lon, now, rise, noon, set);

@@ -110,6 +110,7 @@ private:
     // The status text: what is missing from the licence tables, or nothing.
     void showDataStatus();
     void setStatusText(const QString& text);
+    void tellSettingNotices();
 
     // The station from the settings, and the figures of the zip row just read, as the displays show them.
     LatLon stationPosition();

@@ -65,7 +65,9 @@ void fitsText(QLineEdit* e, const QString& sample) {
     e->setMinimumWidth(e->fontMetrics().horizontalAdvance(sample) + 16);
 }
 
-// One caption over one edit box; the caption is the box's buddy so assistive tools name it.
+// One caption over one edit box; the caption is the box's buddy so assistive tools name it. The
+// box gets no name of its own: it takes the caption's text, so it follows a caption that changes
+// (the distance unit).
 QLineEdit* addField(QGridLayout* grid, int row, int col, const char* name, const QString& caption, bool readOnly,
                     int span = 1, QLabel** captionOut = nullptr) {
     auto* parent = grid->parentWidget();
@@ -73,7 +75,6 @@ QLineEdit* addField(QGridLayout* grid, int row, int col, const char* name, const
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setReadOnly(readOnly);
-    edit->setAccessibleName(caption);
     label->setBuddy(edit);
     grid->addWidget(label, row * 2, col, 1, span);
     grid->addWidget(edit, row * 2 + 1, col, 1, span);

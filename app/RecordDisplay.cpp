@@ -131,6 +131,7 @@ LatLon TForm1::stationPosition() {
     LatLon station;
     station.Latitude = GlobalProps.Latitude(*Settings);
     station.Longitude = GlobalProps.Longitude(*Settings);
+    tellSettingNotices();
     station.Valid = true;
     return station;
 }

@@ -103,6 +103,12 @@ void TForm1::setStatusText(const QString& text) {
     txtMessage->setToolTip(text);
 }
 
+void TForm1::tellSettingNotices() {
+    const QStringList notices = GlobalProps.takeSettingNotices();
+    if (!notices.isEmpty())
+        setStatusText(notices.join(QStringLiteral("; ")));
+}
+
 void TForm1::CheckFiles() {
     startDataSequence(UpdateMode::StartUp, [this](const UpdateOutcome& outcome) { filesChecked(outcome); });
 }

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QSaveFile>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -254,8 +255,22 @@ void TGlobalProps::setGridSquare(TSettings& s, const QString& value) {
     FGridSquare = value;
     s.SaveSetting(QStringLiteral("GridSquare"), value);
 }
+double TGlobalProps::checkedCoordinate(const TSettings& s, const QString& key, double def, double limit) {
+    const double v = s.GetSetting(key, def);
+    if (std::abs(v) <= limit)
+        return v;
+    if (!m_noticed.contains(key)) {
+        m_noticed << key;
+        m_notices << QStringLiteral("The setting \"%1\" holds %2, outside -%3 to %3: %4 is used until Setup is saved")
+                         .arg(key, s.GetSetting(key, QString()), QString::number(limit), TSettings::formatFloat(def));
+    }
+    return def;
+}
+
+QStringList TGlobalProps::takeSettingNotices() { return std::exchange(m_notices, {}); }
+
 double TGlobalProps::Latitude(const TSettings& s) {
-    FLatitude = s.GetSetting(QStringLiteral("Latitude"), 32.22917);
+    FLatitude = checkedCoordinate(s, QStringLiteral("Latitude"), 32.22917, 90.0);
     return FLatitude;
 }
 void TGlobalProps::setLatitude(TSettings& s, double value) {
@@ -263,7 +278,7 @@ void TGlobalProps::setLatitude(TSettings& s, double value) {
     s.SaveSetting(QStringLiteral("Latitude"), value);
 }
 double TGlobalProps::Longitude(const TSettings& s) {
-    FLongitude = s.GetSetting(QStringLiteral("Longitude"), -110.875);
+    FLongitude = checkedCoordinate(s, QStringLiteral("Longitude"), -110.875, 180.0);
     return FLongitude;
 }
 void TGlobalProps::setLongitude(TSettings& s, double value) {

@@ -89,4 +89,14 @@ struct TGlobalProps {
     void setLongitude(TSettings& s, double value);
     TDisType DisType(const TSettings& s);
     void setDisType(TSettings& s, TDisType value);
+
+    // A stored coordinate outside the range Setup accepts (±90, ±180) reads as the default, as if
+    // the key were missing, so no calculation sees it; the file keeps it until the user saves.
+    // Each such key is told once per run: the texts not yet taken, for the status bar.
+    QStringList takeSettingNotices();
+
+private:
+    double checkedCoordinate(const TSettings& s, const QString& key, double def, double limit);
+    QStringList m_notices;
+    QStringList m_noticed;   // keys already told
 };

@@ -32,3 +32,15 @@ QString DateTimeText(const QDateTime& dt) {
 QString ClockDateText(const QDate& d) { return QLocale().toString(d, QStringLiteral("MMMM dd yyyy")); }
 
 int LocalUtcOffsetSeconds() { return QDateTime::currentDateTime().offsetFromUtc(); }
+
+QString TypableLongDateFormat(const QLocale& locale) {
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    // The weekday with the punctuation and blanks that part it from the rest, wherever it stands.
+    static const QRegularExpression weekday(QStringLiteral("\\s*(?<![d'])d{3,4}(?!d)[,.]?\\s*"));
+    format.replace(weekday, QStringLiteral(" "));
+    format = format.trimmed();
+    // What stands before a weekday at the end ("d MMMM yyyy, dddd") is left dangling.
+    while (format.endsWith(QLatin1Char(',')))
+        format.chop(1);
+    return format.isEmpty() ? QStringLiteral("d MMMM yyyy") : format;
+}

@@ -25,6 +25,15 @@ QChar indexChar(char16_t base, double index)
     return QChar(char16_t(base + int(t)));
 }
 
+// The hour a count of hours falls in, for the series' fractional year. Only absurd inputs give
+// counts beyond a day or two; they are held to a range an int holds instead of overflowing.
+int wholeHours(double hours)
+{
+    if (!std::isfinite(hours))
+        return 0;
+    return int(std::clamp(std::trunc(hours), -1e6, 1e6));
+}
+
 NumberConversionError conversionError(const QString& text, const char* what)
 {
     return NumberConversionError(
@@ -242,7 +251,7 @@ double THamUtil::HourAngle(bool Rising, double Latitude, double Declination)
 // NOAA General Solar Position Calculations: solar noon = 720 + 4·λW − E, E taken at the noon hour.
 double THamUtil::SolarNoonMinutes(int Day, double LongitudeWest)
 {
-    const int hour = int(std::trunc(LongitudeWest / 15.0 + 12.0));
+    const int hour = wholeHours(LongitudeWest / 15.0 + 12.0);
     return 720.0 + 4.0 * LongitudeWest - EquationOfTime(FractionalYear(Day, hour));
 }
 
@@ -257,7 +266,7 @@ double THamUtil::EventMinutes(bool Rising, int Day, double Latitude, double Long
     if (!std::isfinite(t0))
         return t0;
 
-    const double gamma1 = FractionalYear(Day, int(std::trunc(t0 / 60.0)));
+    const double gamma1 = FractionalYear(Day, wholeHours(t0 / 60.0));
     const double h1 = RadToDeg(HourAngle(Rising, Latitude, SolarDeclination(gamma1)));
     return 720.0 + 4.0 * (LongitudeWest - h1) - EquationOfTime(gamma1);
 }
@@ -281,6 +290,10 @@ void THamUtil::CalculateSolarTimes(double dLatitude, double dLongitude,
     if (!date.isValid())
         return;
 
+    // No place on Earth lies outside these; such a station (a damaged setting) has no sun times.
+    if (!(std::abs(dLatitude) <= 90.0 && std::abs(dLongitude) <= 180.0))
+        return;
+
     const int day = date.dayOfYear();
     double latitude = dLatitude;
     // The hour angle's tan φ / cos φ blow up at the poles.
@@ -292,7 +305,8 @@ void THamUtil::CalculateSolarTimes(double dLatitude, double dLongitude,
 
     const QDateTime midnight(date, QTime(0, 0), Qt::UTC);
     const auto at = [&](double minutes) {
-        if (!std::isfinite(minutes))
+        // Events of a valid place fall within a day or so of its midnight.
+        if (!(std::abs(minutes) <= 4.0 * 24 * 60))
             return QDateTime();
         return midnight.addSecs(qint64(std::trunc(minutes)) * 60);
     };

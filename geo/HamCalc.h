@@ -58,7 +58,7 @@ public:
 
     // Results are UTC (Qt::UTC): the desired date's midnight plus whole minutes. Only the calendar
     // date of dtDesiredDate counts. A missing sunrise or sunset (polar day or night) is an invalid
-    // QDateTime.
+    // QDateTime; a place outside ±90/±180 (or not a number) has three invalid times.
     void CalculateSolarTimes(double dLatitude, double dLongitude, const QDateTime& dtDesiredDate,
                              QDateTime& dtSunrise, QDateTime& dtSolarNoon,
                              QDateTime& dtSunset) const;

@@ -57,8 +57,9 @@ TAboutBox::TAboutBox(QWidget* owner, const QString& appDataPath) : QDialog(owner
     auto pair = [&](int r, const char* captionName, const QString& caption, QLabel*& value, const char* valueName) {
         QLabel* c = namedLabel(this, captionName, caption);
         value = namedLabel(this, valueName, QLatin1String(valueName));
+        // The value label has no name of its own, so a screen reader reads the date it shows;
+        // the caption, its buddy, tells what the date is of.
         c->setBuddy(value);
-        value->setAccessibleName(caption.chopped(1));
         files->addWidget(c, r, 0);
         files->addWidget(value, r, 1);
     };

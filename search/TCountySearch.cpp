@@ -136,7 +136,12 @@ void TCountySearch::buildUi() {
     layout->addStretch(0);
 
     connect(cbbState, &QComboBox::activated, this, [this] { cbbStateSelect(); });
-    connect(m_rg1Buttons, &QButtonGroup::idClicked, this, [this] { rg1Click(); });
+    // On the state change, not the click: a screen reader's toggle action checks the button
+    // without clicking it.
+    connect(m_rg1Buttons, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            rg1Click();
+    });
     connect(btnSearch, &QPushButton::clicked, this, [this] { btnSearchClick(); });
     connect(btnExport, &QPushButton::clicked, this, [this] { btnExportClick(); });
     connect(dbgrd1->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) { dbgrd1TitleClick(c); });

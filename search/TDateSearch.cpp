@@ -3,6 +3,7 @@
 #include "search/CountyChoiceWindow.h"
 #include "search/CountyDateSql.h"
 #include "search/TTableResults.h"
+#include "core/TimeText.h"
 #include "ui/BackgroundWork.h"
 #include "ui/ErrorApplication.h"
 #include "ui/WindowLook.h"
@@ -26,7 +27,7 @@ QDateEdit* datePicker(QWidget* parent, const char* name) {
     auto* d = new QDateEdit(parent);
     d->setObjectName(QLatin1String(name));
     d->setCalendarPopup(true);
-    d->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
+    d->setDisplayFormat(TypableLongDateFormat(QLocale()));
     return d;
 }
 
@@ -139,7 +140,12 @@ void TDateSearch::buildUi() {
     layout->addWidget(Label1);
 
     connect(cbbState, &QComboBox::activated, this, [this] { cbbStateSelect(); });
-    connect(m_rg2Buttons, &QButtonGroup::idClicked, this, [this] { rg2Click(); });
+    // On the state change, not the click: a screen reader's toggle action checks the button
+    // without clicking it.
+    connect(m_rg2Buttons, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            rg2Click();
+    });
     connect(btnSearch, &QPushButton::clicked, this, [this] { btnSearchClick(); });
     connect(btnQuit, &QPushButton::clicked, this, [this] { btnQuitClick(); });
 }

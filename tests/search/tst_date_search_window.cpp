@@ -4,12 +4,14 @@
 
 #include "search/TTableResults.h"
 #include "search/TDateSearch.h"
+#include "core/TimeText.h"
 #include "tests/support/WidgetLookup.h"
 #include "ui/MessageDialog.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLineEdit>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -86,6 +88,9 @@ private slots:
     void searches();
     void grantedTodayWithPickersAsOpened();
     void nothingSelectedOrDistrictGone();
+    void typedDates();
+    void longFormatWithoutWeekday_data();
+    void longFormatWithoutWeekday();
 
 private:
     std::unique_ptr<CountyFixtureEnv> m_env;
@@ -101,7 +106,7 @@ void TestDateSearchWindow::defaultsAndModes() {
     QVERIFY(child<QRadioButton>(d.w, "rbName")->isChecked());
     for (const char* picker : {"dtpStart", "dtpEndDate"}) {
         QCOMPARE(child<QDateEdit>(d.w, picker)->date(), QDate::currentDate());
-        QCOMPARE(child<QDateEdit>(d.w, picker)->displayFormat(), QLocale().dateFormat(QLocale::LongFormat));
+        QCOMPARE(child<QDateEdit>(d.w, picker)->displayFormat(), TypableLongDateFormat(QLocale()));
     }
     QCOMPARE(child<QComboBox>(d.w, "cbbState")->currentIndex(), -1);
     auto* list = child<QListWidget>(d.w, "lbCounty");
@@ -115,6 +120,52 @@ void TestDateSearchWindow::defaultsAndModes() {
     child<QRadioButton>(d.w, "rbName")->click();
     QCOMPARE(list->count(), 5);
     QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+}
+
+// A keyboard user tabs into a picker (its first part is selected) and types the parts in the
+// locale's order; each part takes what is typed.
+void TestDateSearchWindow::typedDates() {
+    DateWindow d(*m_env);
+    d.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d.w));
+    for (const char* name : {"dtpStart", "dtpEndDate"}) {
+        auto* picker = child<QDateEdit>(d.w, name);
+        picker->setDate(QDate(2026, 12, 11));
+        picker->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(picker->hasFocus());
+        QCOMPARE(picker->currentSectionIndex(), 0);
+        for (int i = 0; i < picker->sectionCount(); ++i) {
+            const QDateTimeEdit::Section part = picker->sectionAt(i);
+            QVERIFY2(part != QDateTimeEdit::NoSection, qPrintable(picker->displayFormat()));
+            QTest::keyClicks(picker, part == QDateTimeEdit::DaySection     ? QStringLiteral("15")
+                                     : part == QDateTimeEdit::MonthSection ? QLocale().monthName(6)
+                                                                           : QStringLiteral("2025"));
+            // A part typed in full moves on by itself; one that could take more waits for Tab.
+            if (i + 1 < picker->sectionCount() && picker->currentSection() == part)
+                QTest::keyClick(picker, Qt::Key_Tab);
+        }
+        QTest::keyClick(picker, Qt::Key_Return);
+        QVERIFY2(picker->date() == QDate(2025, 6, 15),
+                 qPrintable(name + QStringLiteral(": ") + picker->findChild<QLineEdit*>()->text()));
+    }
+}
+
+void TestDateSearchWindow::longFormatWithoutWeekday_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("C") << "C" << "d MMMM yyyy";
+    QTest::newRow("en_US") << "en_US" << "MMMM d, yyyy";
+    QTest::newRow("de_DE") << "de_DE" << "d. MMMM yyyy";
+    QTest::newRow("fr_FR") << "fr_FR" << "d MMMM yyyy";
+    QTest::newRow("ja_JP") << "ja_JP" << QString::fromUtf8("yyyy年M月d日");
+}
+
+void TestDateSearchWindow::longFormatWithoutWeekday() {
+    QFETCH(QString, locale);
+    QFETCH(QString, format);
+    const QLocale l(locale);
+    QVERIFY2(l.dateFormat(QLocale::LongFormat).contains(QLatin1String("ddd")), qPrintable(l.dateFormat(QLocale::LongFormat)));
+    QCOMPARE(TypableLongDateFormat(l), format);
 }
 
 void TestDateSearchWindow::searches_data() {
