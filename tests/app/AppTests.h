@@ -50,6 +50,8 @@ private slots:
     void polarPlaceShowsWords();
     void clockShowsSuffixAndUtcDate();
     void unreadableStationSettingIsReported();
+    void outOfRangeStationSettings_data();
+    void outOfRangeStationSettings();
     void updateNoticeFromVersionFile();
 
 private:

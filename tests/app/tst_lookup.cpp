@@ -382,6 +382,49 @@ void TestLookup::unreadableStationSettingIsReported() {
     QCOMPARE(field("edtCallsign"), QStringLiteral("K7ABC"));   // what was read before the error stays
 }
 
+void TestLookup::outOfRangeStationSettings_data() {
+    QTest::addColumn<QString>("latitude");
+    QTest::addColumn<QString>("longitude");
+    QTest::addColumn<QStringList>("told");
+    QTest::addColumn<QString>("distance");   // to W1AW, in km
+    QTest::newRow("both huge") << "1e300" << "1e20" << QStringList{"Latitude", "Longitude"} << "3514";
+    QTest::newRow("longitude far west") << "32.2" << "-1e20" << QStringList{"Longitude"} << "3515";
+    QTest::newRow("latitude past the pole") << "90.5" << "-110.875" << QStringList{"Latitude"} << "3514";
+}
+
+// A damaged settings file: the sun panel and the record display work from the default station,
+// the status bar says which setting was passed over (once), and the file keeps what it holds.
+void TestLookup::outOfRangeStationSettings() {
+    QFETCH(QString, latitude);
+    QFETCH(QString, longitude);
+    QFETCH(QStringList, told);
+    QFETCH(QString, distance);
+    TSettings& settings = m_form->settings();
+    settings.SaveSetting(QStringLiteral("Latitude"), latitude);
+    settings.SaveSetting(QStringLiteral("Longitude"), longitude);
+    const QByteArray stored = [&] {
+        QFile f(settings.fileName());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    auto* message = m_form->findChild<QLabel*>(QStringLiteral("txtMessage"));
+    message->clear();
+    m_form->DoLocalSolar();
+    for (const QString& key : told)
+        QVERIFY2(message->text().contains(QLatin1Char('"') + key + QLatin1Char('"')), qPrintable(message->text()));
+    QCOMPARE(message->text().count(QLatin1String("is used until")), told.size());
+    const QString sunrise = m_form->findChild<QLabel*>(QStringLiteral("lblSunrise"))->text();
+    QVERIFY2(sunrise.contains(QLatin1Char(':')), qPrintable(sunrise));
+
+    message->clear();
+    m_form->DoLocalSolar();
+    search(QStringLiteral("W1AW"));
+    QVERIFY2(message->text().isEmpty(), qPrintable(message->text()));
+    QCOMPARE(field("edtDistance"), distance);
+    QFile f(settings.fileName());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), stored);
+}
+
 void TestLookup::updateNoticeFromVersionFile() {
     auto* notice = m_form->findChild<QLabel*>(QStringLiteral("lblupdate"));
     QVERIFY(!notice->isVisibleTo(m_form.get()));
