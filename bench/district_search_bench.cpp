@@ -56,8 +56,8 @@ double timeIt(int repeat, const std::function<void()>& run) {
 }
 
 qint64 stepAll(Database& db, const SearchSql& q) {
-    Statement st(db, q.sql);
-    st.bindAll(q.params);
+    Statement st(db, q.sql());
+    st.bindAll(q.params());
     qint64 n = 0;
     while (st.step())
         ++n;

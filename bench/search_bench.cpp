@@ -104,10 +104,10 @@ QStringList sampleValues(Database& db, const char* column, int n) {
 
 // The text with its ordering clause and the value pasted in, as a baseline.
 QString asWrittenText(const SearchSql& s) {
-    QString sql = s.sql;
-    QString v = s.params.value(0).toString();
+    QString sql = s.sql();
+    QString v = s.params().value(0).toString();
     v.replace(QLatin1Char('\''), QLatin1String("''"));
-    sql.replace(QLatin1String("?1"), QLatin1Char('\'') + v + QLatin1Char('\''));
+    sql.replace(sql.lastIndexOf(QLatin1Char('?')), 1, QLatin1Char('\'') + v + QLatin1Char('\''));
     return s.orderBy.isEmpty() ? sql : sql + QStringLiteral(" order by [fcc_en].call_sign");
 }
 
@@ -255,7 +255,7 @@ int main(int argc, char* argv[]) {
             qint64 rowsSum = 0;
             for (const QString& v : vals) {
                 const SearchSql s = usSearchSql(e.field, true, true, v);
-                ours.push_back(timeMs([&] { rowsSum += fetchSearchRows(&owner, dm.condb.fileName(), s).rowCount(); }));
+                ours.push_back(timeMs([&] { rowsSum += fetchSearchRows(&owner, dm.condb.fileName(), s)->rowCount(); }));
                 base.push_back(timeMs([&] { asWritten.dbQuery.open(asWritten.condb, asWrittenText(s)); }));
             }
             asWritten.dbQuery.close();
@@ -329,7 +329,7 @@ int main(int argc, char* argv[]) {
             std::vector<double> ours;
             qsizetype rows = 0;
             for (int i = 0; i < repeat; ++i)
-                ours.push_back(timeMs([&] { rows = fetchSearchRows(&owner, dm.condb.fileName(), s).rowCount(); }));
+                ours.push_back(timeMs([&] { rows = fetchSearchRows(&owner, dm.condb.fileName(), s)->rowCount(); }));
             const double base = timeMs([&] { dm.dbQuery.open(dm.condb, asWrittenText(s)); });
             dm.dbQuery.close();
             out << "%son on amateur last names: " << rows << " rows; median " << ms(median(ours)) << " ms over " << repeat

@@ -72,7 +72,7 @@ void CsvFileWriter::commit() {
         fail();
 }
 
-void writeResultCsv(const ResultTable& table, const QList<int>& columns, const QString& fileName, std::atomic<qint64>* progress) {
+void writeResultCsv(const ResultTable& table, const QList<int>& columns, const QString& fileName, JobControl* control) {
     CsvFileWriter out(fileName);
     for (int c : columns)
         out.addField(table.fieldNames().at(c));
@@ -88,10 +88,14 @@ void writeResultCsv(const ResultTable& table, const QList<int>& columns, const Q
         for (int c : columns)
             out.addField(table.utf8(r, c));
         out.endLine();
-        if (progress && (r & 0x3FFF) == 0x3FFF)
-            progress->store(r + 1, std::memory_order_relaxed);
+        if (control && (r & 0x3FFF) == 0x3FFF) {
+            control->setDone(r + 1);
+            control->checkCancelled();
+        }
+    }
+    if (control) {
+        control->setDone(rows);
+        control->checkCancelled();
     }
     out.commit();
-    if (progress)
-        progress->store(rows, std::memory_order_relaxed);
 }

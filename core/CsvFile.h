@@ -6,13 +6,14 @@
 // only when everything is written, so a failed export never leaves half a file under the name.
 // Collaborators: ResultTable (writeResultCsv), ExportGridToCSV (grids), the batch output.
 
+#include "core/Job.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QSaveFile>
 #include <QString>
 #include <QStringList>
-#include <atomic>
 
 class ResultTable;
 
@@ -42,6 +43,7 @@ private:
 };
 
 // Writes the header and every row of the table in its display order, the given columns left to
-// right. `progress`, when given, counts the rows written.
+// right. `control`, when given, counts the rows written and can stop the writing: JobCancelled
+// is thrown and nothing is left under the file's name (nor the temporary file).
 void writeResultCsv(const ResultTable& table, const QList<int>& columns, const QString& fileName,
-                    std::atomic<qint64>* progress = nullptr);
+                    JobControl* control = nullptr);

@@ -273,13 +273,19 @@ quint64 textPrefix(QByteArrayView t) {
 
 } // namespace
 
-void ResultTable::sort(int column, bool ascending) { reorder(column, ascending, {}); }
+void ResultTable::sort(int column, bool ascending) { m_order = orderedBy(column, ascending, {}, nullptr); }
 
-void ResultTable::mergeSortedRuns(int column, const std::vector<qsizetype>& runStarts) { reorder(column, true, runStarts); }
+void ResultTable::mergeSortedRuns(int column, const std::vector<qsizetype>& runStarts) { m_order = orderedBy(column, true, runStarts, nullptr); }
 
-void ResultTable::reorder(int column, bool ascending, std::vector<qsizetype> runs) {
+std::vector<quint32> ResultTable::sortedOrder(int column, bool ascending, const JobControl* control) const {
+    return orderedBy(column, ascending, {}, control);
+}
+
+void ResultTable::setOrder(std::vector<quint32> order) { m_order = std::move(order); }
+
+std::vector<quint32> ResultTable::orderedBy(int column, bool ascending, std::vector<qsizetype> runs, const JobControl* control) const {
     if (column < 0 || column >= columnCount() || m_order.size() < 2)
-        return;
+        return m_order;
     std::vector<SortKey> keys(m_order.size());
     for (size_t r = 0; r < m_order.size(); ++r) {
         const quint32 s = m_order[r];
@@ -294,7 +300,12 @@ void ResultTable::reorder(int column, bool ascending, std::vector<qsizetype> run
         case Kind::Blob: k.rank = 3; k.prefix = textPrefix(t); break;
         }
     }
-    auto less = [this, column](const SortKey& a, const SortKey& b) {
+    // A cancel is heard within some ten thousand comparisons; the keys are a copy, so leaving the
+    // sort by an exception leaves the table as it was.
+    quint32 compared = 0;
+    auto less = [this, column, control, &compared](const SortKey& a, const SortKey& b) {
+        if (control && (++compared & 0x3FFF) == 0)
+            control->checkCancelled();
         if (a.rank != b.rank)
             return a.rank < b.rank;
         if (a.prefix != b.prefix)
@@ -323,6 +334,8 @@ void ResultTable::reorder(int column, bool ascending, std::vector<qsizetype> run
         std::stable_sort(keys.begin(), keys.end(), less);
     else
         std::stable_sort(keys.begin(), keys.end(), [&less](const SortKey& a, const SortKey& b) { return less(b, a); });
+    std::vector<quint32> order(keys.size());
     for (size_t r = 0; r < keys.size(); ++r)
-        m_order[r] = keys[r].stored;
+        order[r] = keys[r].stored;
+    return order;
 }

@@ -9,6 +9,7 @@
 // writeResultCsv (exports them), the searches (read on workers, then hand the table over).
 
 #include "core/Database.h"
+#include "core/Job.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -82,6 +83,11 @@ public:
     // The same order, ascending, for a table whose display order is made of runs already sorted
     // by the column (parts sorted apart and then joined): the runs are merged, which is cheaper.
     void mergeSortedRuns(int column, const std::vector<qsizetype>& runStarts);
+    // The display order sort() would make, without making it: a worker can compute it while the
+    // grid shows the table (JobCancelled when the control is cancelled meanwhile); setOrder then
+    // puts it in force.
+    std::vector<quint32> sortedOrder(int column, bool ascending, const JobControl* control = nullptr) const;
+    void setOrder(std::vector<quint32> order);
 
 private:
     // A column is kept in chunks of up to 65536 values, so that growing it never copies what is
@@ -101,7 +107,7 @@ private:
         std::vector<Chunk> chunks;
     };
     class Arena;
-    void reorder(int column, bool ascending, std::vector<qsizetype> runs);
+    std::vector<quint32> orderedBy(int column, bool ascending, std::vector<qsizetype> runs, const JobControl* control) const;
     void append(Column& c, Kind kind, QByteArrayView text);
 
     QStringList m_fields;

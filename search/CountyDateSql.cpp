@@ -3,46 +3,39 @@
 #include "search/SearchRows.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace {
 
-// State and counties; the parameters are appended to out.
-void appendArea(SearchSql& out, const QString& state, const CountyChoice& choice) {
-    out.sql += QLatin1String(" and [fcc_en].state=?");
-    out.params << state;
+// State and counties; both are the leading columns of one index (state, county, …).
+void addArea(SearchSql& out, const QString& state, const CountyChoice& choice) {
+    out.conditions << compared(QStringLiteral("[fcc_en].state"), QStringLiteral("="), state, true);
     if (!choice.fromDistrict && choice.counties.size() == 1) {
-        out.sql += QLatin1String(" and [fcc_en].county=?");
-        out.params << choice.counties.first();
+        out.conditions << compared(QStringLiteral("[fcc_en].county"), QStringLiteral("="), choice.counties.first(), true);
         return;
     }
-    QStringList marks;
-    marks.reserve(choice.counties.size());
-    for (const QString& county : choice.counties) {
-        marks << QStringLiteral("?");
-        out.params << county;
-    }
-    out.sql += QLatin1String(" and [fcc_en].county in (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    QVariantList counties;
+    counties.reserve(choice.counties.size());
+    for (const QString& county : choice.counties)
+        counties << county;
+    out.conditions << inList(QStringLiteral("[fcc_en].county"), counties, true);
 }
 
 } // namespace
 
 SearchSql countySearchSql(bool isAmat, bool isActive, const QString& state, const CountyChoice& choice) {
-    SearchSql out;
-    out.sql = usBaseSql(isAmat, isActive, BaseForm::Closed);
-    appendArea(out, state, choice);
+    SearchSql out = usBaseSearch(isAmat, isActive, BaseForm::Closed);
+    addArea(out, state, choice);
     return out;
 }
 
 SearchSql dateSearchSql(bool isAmat, const QString& state, const CountyChoice& choice, DateKind kind, const QDate& start,
                         const QDate& end) {
-    SearchSql out;
-    out.sql = usBaseSql(isAmat, true, BaseForm::Spaced);
-    appendArea(out, state, choice);
+    SearchSql out = usBaseSearch(isAmat, true, BaseForm::Spaced);
+    addArea(out, state, choice);
     const char* column = kind == DateKind::Grant ? "grant_date" : kind == DateKind::Expire ? "expired_date" : "last_action_date";
     // Stored dates are year-month-day texts, so comparing texts compares days.
-    out.sql += QStringLiteral(" and [fcc_hd].%1 between ? and ?").arg(QLatin1String(column));
-    out.params << start.toString(QStringLiteral("yyyy-MM-dd")) << end.toString(QStringLiteral("yyyy-MM-dd"));
+    out.conditions << between(QStringLiteral("[fcc_hd].") + QLatin1String(column), start.toString(QStringLiteral("yyyy-MM-dd")),
+                              end.toString(QStringLiteral("yyyy-MM-dd")));
     return out;
 }
 
@@ -56,34 +49,17 @@ QStringList stateCounties(Database& zipdb, Query& zipQuery, const QString& state
 }
 
 ResultTable readCountySearch(const QString& databaseFile, const std::function<SearchSql(const CountyChoice&)>& build,
-                             const CountyChoice& choice, std::atomic<qint64>* done) {
+                             const CountyChoice& choice, JobControl* control) {
     // A county listed twice is one entry of the in list; split, it would be read by both parts.
     QStringList counties = choice.counties;
     std::sort(counties.begin(), counties.end());
     counties.erase(std::unique(counties.begin(), counties.end()), counties.end());
     if (counties.size() < 2)
-        return readSearchRows(databaseFile, build(choice), done);
+        return readSearchRows(databaseFile, build(choice), control);
     const qsizetype half = counties.size() / 2;
-    const SearchSql first = build({counties.mid(0, half), choice.fromDistrict});
-    const SearchSql second = build({counties.mid(half), choice.fromDistrict});
-    ResultTable rows, rest;
-    QString error;
-    std::thread helper([&] {
-        try {
-            rest = readSearchRows(databaseFile, second, done);
-        } catch (const std::exception& e) {
-            error = QString::fromUtf8(e.what());
-        }
-    });
-    try {
-        rows = readSearchRows(databaseFile, first, done);
-    } catch (...) {
-        helper.join();
-        throw;
-    }
-    helper.join();
-    if (!error.isEmpty())
-        throw DatabaseError(error);
-    rows.appendTable(std::move(rest));
-    return rows;
+    const SearchSql halves[2] = {build({counties.mid(0, half), choice.fromDistrict}), build({counties.mid(half), choice.fromDistrict})};
+    ResultTable rows[2];
+    parallelFor(2, [&](int i) { rows[i] = readSearchRows(databaseFile, halves[i], control); }, control, 2);
+    rows[0].appendTable(std::move(rows[1]));
+    return std::move(rows[0]);
 }

@@ -7,6 +7,7 @@
 // zip table (the county lists).
 
 #include "core/Database.h"
+#include "core/Job.h"
 #include "core/Query.h"
 #include "core/ResultTable.h"
 #include "search/SearchSql.h"
@@ -15,7 +16,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
 #include <functional>
 
 // The counties a search is restricted to: picked by name in the county list, or the lines of a
@@ -40,7 +40,8 @@ QStringList stateCounties(Database& zipdb, Query& zipQuery, const QString& state
 // the counties are read in two parts at once, the first half in text order and the rest, and
 // joined in that order: SQLite takes the counties of an `in` list in text order, so the rows are
 // those of one statement, in its order, in about half the time on two cores. `build` makes the
-// statement for a choice of counties; `done` counts the rows read so far. Each part is read by
+// statement for a choice of counties; `control` counts the rows read so far and can stop the
+// read. Each part is read by
 // readSearchRows, on the connections it keeps from one search to the next.
 ResultTable readCountySearch(const QString& databaseFile, const std::function<SearchSql(const CountyChoice&)>& build,
-                             const CountyChoice& choice, std::atomic<qint64>* done = nullptr);
+                             const CountyChoice& choice, JobControl* control = nullptr);

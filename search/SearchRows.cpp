@@ -1,14 +1,12 @@
 #include "search/SearchRows.h"
 
 #include <QFile>
-#include <QThread>
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -121,16 +119,6 @@ private:
     std::unique_ptr<Database> m_db;
 };
 
-// True when SQLite's plan for the search walks a whole table or index instead of looking rows up.
-bool walksWholeTable(Database& db, const SearchSql& search) {
-    Statement plan(db, QStringLiteral("explain query plan ") + search.sql);
-    plan.bindAll(search.params);
-    while (plan.step())
-        if (plan.text(3).startsWith(QLatin1String("SCAN ")))
-            return true;
-    return false;
-}
-
 // Below this many rows in the split table one statement is quicker than starting threads.
 constexpr qint64 kSplitFrom = 65536;
 // More ranges than threads: the matching rows are rarely spread evenly over the table (the
@@ -160,86 +148,64 @@ std::vector<Range> splitRanges(Database& db, const QString& table, int parts) {
     return ranges;
 }
 
-void readAll(Statement& st, ResultTable& table, std::atomic<qint64>* done) {
+void readAll(Statement& st, ResultTable& table, JobControl* control) {
     qsizetype counted = 0;
     table.fetch(st, [&](qsizetype rows) {
-        if (done)
-            done->fetch_add(rows - counted, std::memory_order_relaxed);
+        if (!control)
+            return;
+        control->add(rows - counted);
         counted = rows;
+        control->checkCancelled();
     });
+    if (control)
+        control->add(table.rowCount() - counted);
 }
 
 } // namespace
 
-ResultTable readSearchRows(const QString& databaseFile, const SearchSql& search, std::atomic<qint64>* done, int parts) {
+ResultTable readSearchRows(const QString& databaseFile, const SearchSql& search, JobControl* control, int parts) {
     auto orderColumn = [&search](const ResultTable& t) { return search.orderBy.isEmpty() ? -1 : t.fieldIndex(search.orderBy); };
-    ResultTable rows;
     // Both kinds are split over threads (an index on one column also orders its entries by rowid,
     // so a rowid range narrows the index walk itself). A search through an index reads through kept
     // mapped connections; one that walks whole tables through kept connections without a mapping.
-    bool wholeTables = false;
-    {
-        Reader probe(databaseFile, true);
-        wholeTables = walksWholeTable(probe.db(), search);
-    }
-    const bool mapped = !wholeTables;
-    if (wholeTables)
+    const bool mapped = !search.walksWholeTable();
+    if (!mapped)
         ReaderPool::instance().releaseMapped();
     Reader reader(databaseFile, mapped);
     Database& db = reader.db();
     const std::vector<Range> ranges = search.splitTable.isEmpty() ? std::vector<Range>() : splitRanges(db, search.splitTable, parts);
+    const QVariantList params = search.params();
 
+    ResultTable rows;
     if (ranges.empty()) {
-        Statement st(db, search.sql);
-        st.bindAll(search.params);
-        readAll(st, rows, done);
-    } else {
-        const int first = int(search.params.size()) + 1;
-        const QString sql = search.sql + QStringLiteral(" and [%1].rowid between ?%2 and ?%3").arg(search.splitTable).arg(first).arg(first + 1);
-        std::vector<ResultTable> pieces(ranges.size());
-        std::atomic<size_t> next{0};
-        std::mutex failure;
-        QString error;
-        auto work = [&] {
-            try {
-                Reader own(databaseFile, mapped);
-                Statement st(own.db(), sql);
-                for (size_t i = next++; i < ranges.size(); i = next++) {
-                    st.reset();
-                    st.bindAll(search.params);
-                    st.bind(first, ranges[i].low);
-                    st.bind(first + 1, ranges[i].high);
-                    readAll(st, pieces[i], done);
-                    if (orderColumn(pieces[i]) >= 0)
-                        pieces[i].sort(orderColumn(pieces[i]), true);
-                }
-            } catch (const std::exception& e) {
-                const std::lock_guard<std::mutex> lock(failure);
-                if (error.isEmpty())
-                    error = QString::fromUtf8(e.what());
-                next = ranges.size();
-            }
-        };
-        const int threads = std::clamp(QThread::idealThreadCount(), 1, 4);
-        std::vector<std::thread> helpers;
-        for (int t = 1; t < threads; ++t)
-            helpers.emplace_back(work);
-        work();
-        for (std::thread& h : helpers)
-            h.join();
-        if (!error.isEmpty())
-            throw DatabaseError(error);
-        std::vector<qsizetype> runs;
-        for (ResultTable& piece : pieces) {
-            runs.push_back(rows.rowCount());
-            rows.appendTable(std::move(piece));
-        }
-        // Each part was ordered on its own thread; the ordered parts only need merging.
+        Statement st(db, search.sql());
+        st.bindAll(params);
+        readAll(st, rows, control);
         if (orderColumn(rows) >= 0)
-            rows.mergeSortedRuns(orderColumn(rows), runs);
+            rows.sort(orderColumn(rows), true);
         return rows;
     }
+
+    const QString sql = search.rangeSql();
+    const int first = int(params.size()) + 1;
+    std::vector<ResultTable> pieces(ranges.size());
+    parallelFor(int(ranges.size()), [&](int i) {
+        Reader own(databaseFile, mapped);
+        Statement st(own.db(), sql);
+        st.bindAll(params);
+        st.bind(first, ranges[size_t(i)].low);
+        st.bind(first + 1, ranges[size_t(i)].high);
+        readAll(st, pieces[size_t(i)], control);
+        if (orderColumn(pieces[size_t(i)]) >= 0)
+            pieces[size_t(i)].sort(orderColumn(pieces[size_t(i)]), true);
+    }, control);
+    std::vector<qsizetype> runs;
+    for (ResultTable& piece : pieces) {
+        runs.push_back(rows.rowCount());
+        rows.appendTable(std::move(piece));
+    }
+    // Each part was ordered on its own thread; the ordered parts only need merging.
     if (orderColumn(rows) >= 0)
-        rows.sort(orderColumn(rows), true);
+        rows.mergeSortedRuns(orderColumn(rows), runs);
     return rows;
 }

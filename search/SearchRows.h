@@ -5,15 +5,16 @@
 // range order, so the rows are the same, in the same order, as one statement gives; a million
 // licences then take the time of half of them on two cores. The rows are then ordered as the
 // search asks. Read-only connections are kept from one search to the next (and opened afresh when the
-// file was replaced). Errors are the database's, thrown on the calling thread.
+// file was replaced). How to read is the search's own knowledge (SearchSql::walksWholeTable).
+// Errors are the database's, thrown on the calling thread; JobCancelled when the control was
+// cancelled (checked every 16384 rows of each part).
 // Collaborators: SearchSql, ResultTable, fetchSearchRows (runs this on a worker for a window).
 
 #include "core/ResultTable.h"
 #include "search/SearchSql.h"
 
-#include <atomic>
+#include "core/Job.h"
 
-// `done`, when given, counts the rows read so far (all parts together). `parts` 0 lets the plan
-// and the size of the split table decide (one part for small tables); tests force a number.
-ResultTable readSearchRows(const QString& databaseFile, const SearchSql& search, std::atomic<qint64>* done = nullptr,
-                           int parts = 0);
+// `control`, when given, counts the rows read so far (all parts together) and can stop the read.
+// `parts` 0 lets the size of the split table decide (one part for small tables); tests force a number.
+ResultTable readSearchRows(const QString& databaseFile, const SearchSql& search, JobControl* control = nullptr, int parts = 0);

@@ -2,6 +2,8 @@
 
 #include "core/TextRoutines.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kColumns = QStringLiteral(
@@ -10,25 +12,98 @@ const QString kColumns = QStringLiteral(
 
 const QString kAmateur = kColumns + QStringLiteral(
     "[fcc_am].operator_class,[fcc_am].previous_callsign,[fcc_hd].license_status,[fcc_hd].grant_date,"
-    "[fcc_hd].expired_date,[fcc_hd].effective_date,[fcc_hd].last_action_date from fcc_en, fcc_am, fcc_hd  where "
-    "[fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier and "
-    "[fcc_en].unique_system_identifier=[fcc_am].unique_system_identifier and [fcc_hd].license_status='A' and "
-    "[fcc_en].service");
+    "[fcc_hd].expired_date,[fcc_hd].effective_date,[fcc_hd].last_action_date from fcc_en, fcc_am, fcc_hd  where");
 
 const QString kGmrs = kColumns + QStringLiteral(
     "[fcc_hd].grant_date,[fcc_hd].expired_date,[fcc_hd].effective_date,[fcc_hd].last_action_date from fcc_en, fcc_hd  "
-    "where [fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier and [fcc_hd].license_status='A' and "
-    "[fcc_en].service");
+    "where");
 
 } // namespace
 
-QString usBaseSql(bool isAmat, bool isActive, BaseForm form) {
-    QString sql = (isAmat ? kAmateur : kGmrs) + (form == BaseForm::Spaced ? QStringLiteral(" = ") : QStringLiteral("="))
-                  + (isAmat ? QStringLiteral("'AMAT'") : QStringLiteral("'GMRS'"));
-    if (!isActive)
-        sql.replace(QStringLiteral("status="), QStringLiteral("status!="));
-    return sql;
+SearchCondition fixedTest(const QString& text) { return SearchCondition{text, {}, false, false}; }
+
+SearchCondition compared(const QString& column, const QString& op, const QVariant& value, bool indexed) {
+    return SearchCondition{column + op + QLatin1Char('?'), {value}, false, indexed};
 }
+
+SearchCondition inList(const QString& column, const QVariantList& values, bool indexed) {
+    QStringList marks;
+    marks.reserve(values.size());
+    for (qsizetype i = 0; i < values.size(); ++i)
+        marks << QStringLiteral("?");
+    return SearchCondition{column + QStringLiteral(" in (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'), values, false, indexed};
+}
+
+SearchCondition between(const QString& column, const QVariant& low, const QVariant& high) {
+    return SearchCondition{column + QStringLiteral(" between ? and ?"), {low, high}, false, false};
+}
+
+SearchCondition anyOf(const QStringList& columns, const QString& op, const QVariant& value) {
+    SearchCondition c;
+    QStringList tests;
+    for (const QString& column : columns) {
+        tests << column + op + QLatin1Char('?');
+        c.values << value;
+    }
+    c.text = tests.join(QStringLiteral(" or "));
+    c.alternatives = columns.size() > 1;
+    return c;
+}
+
+SearchSql SearchSql::plain(const QString& sql, const QVariantList& params) {
+    SearchSql s;
+    s.select = sql;
+    s.m_plainParams = params;
+    return s;
+}
+
+QString SearchSql::whereText(bool nested) const {
+    QStringList tests;
+    tests.reserve(conditions.size());
+    for (const SearchCondition& c : conditions)
+        tests << (c.alternatives && nested ? QLatin1Char('(') + c.text + QLatin1Char(')') : c.text);
+    return tests.join(QStringLiteral(" and "));
+}
+
+QString SearchSql::sql() const {
+    if (conditions.isEmpty())
+        return select;
+    return select + QLatin1Char(' ') + whereText(conditions.size() > 1);
+}
+
+QVariantList SearchSql::params() const {
+    QVariantList all = m_plainParams;
+    for (const SearchCondition& c : conditions)
+        all += c.values;
+    return all;
+}
+
+QString SearchSql::rangeSql() const {
+    const qsizetype first = params().size() + 1;
+    const QString range = QStringLiteral("[%1].rowid between ?%2 and ?%3").arg(splitTable).arg(first).arg(first + 1);
+    if (conditions.isEmpty())
+        return select + QLatin1Char(' ') + range;
+    return select + QLatin1Char(' ') + whereText(true) + QStringLiteral(" and ") + range;
+}
+
+bool SearchSql::walksWholeTable() const {
+    return std::none_of(conditions.begin(), conditions.end(), [](const SearchCondition& c) { return c.indexed; });
+}
+
+SearchSql usBaseSearch(bool isAmat, bool isActive, BaseForm form) {
+    SearchSql s;
+    s.select = isAmat ? kAmateur : kGmrs;
+    const QString status = isActive ? QStringLiteral("[fcc_hd].license_status='A'") : QStringLiteral("[fcc_hd].license_status!='A'");
+    s.conditions << fixedTest(QStringLiteral("[fcc_en].unique_system_identifier=[fcc_hd].unique_system_identifier"));
+    if (isAmat)
+        s.conditions << fixedTest(QStringLiteral("[fcc_en].unique_system_identifier=[fcc_am].unique_system_identifier"));
+    s.conditions << fixedTest(status)
+                 << fixedTest(QStringLiteral("[fcc_en].service") + (form == BaseForm::Spaced ? QStringLiteral(" = ") : QStringLiteral("="))
+                              + (isAmat ? QStringLiteral("'AMAT'") : QStringLiteral("'GMRS'")));
+    return s;
+}
+
+QString usBaseSql(bool isAmat, bool isActive, BaseForm form) { return usBaseSearch(isAmat, isActive, form).sql(); }
 
 bool isPatternValue(const QString& value) {
     return value.contains(QLatin1Char('%')) || value.contains(QLatin1Char('_'));
@@ -42,10 +117,11 @@ SearchSql usSearchSql(UsSearchField field, bool isAmat, bool isActive, const QSt
     const QString value = usSearchValue(field, typed);
     const char* column = field == UsSearchField::ZipCode ? "zip_code" : field == UsSearchField::LastName ? "last_name" : "city";
     const BaseForm form = field == UsSearchField::City ? BaseForm::Closed : BaseForm::Spaced;
-    SearchSql s;
-    s.sql = usBaseSql(isAmat, isActive, form) + QStringLiteral(" and [fcc_en].") + QLatin1String(column)
-            + (isPatternValue(value) ? QStringLiteral(" like ?1") : QStringLiteral(" = ?1"));
-    s.params = {value};
+    SearchSql s = usBaseSearch(isAmat, isActive, form);
+    const bool pattern = isPatternValue(value);
+    // Each of the three columns has an index of its own; `like` cannot use it.
+    s.conditions << compared(QStringLiteral("[fcc_en].") + QLatin1String(column), pattern ? QStringLiteral(" like ") : QStringLiteral(" = "),
+                             value, !pattern);
     s.orderBy = QStringLiteral("call_sign");
     s.splitTable = QStringLiteral("fcc_en");
     return s;
@@ -53,19 +129,20 @@ SearchSql usSearchSql(UsSearchField field, bool isAmat, bool isActive, const QSt
 
 SearchSql cdnSearchSql(CdnSearchField field, const QString& typed) {
     SearchSql s;
+    s.select = QStringLiteral("select * from canada where");
+    s.splitTable = QStringLiteral("canada");
     switch (field) {
     case CdnSearchField::LastName:
-        s.sql = isPatternValue(typed)
-                    ? QStringLiteral("select * from canada where surname like ?1 or club_name1 like ?1 or club_name2 like ?1")
-                    : QStringLiteral("select * from canada where surname = ?1 or club_name1 = ?1 or club_name2 = ?1");
+        // The club names have no index: SQLite walks the table either way.
+        s.conditions << anyOf({QStringLiteral("surname"), QStringLiteral("club_name1"), QStringLiteral("club_name2")},
+                              isPatternValue(typed) ? QStringLiteral(" like ") : QStringLiteral(" = "), typed);
         break;
     case CdnSearchField::City:
-        s.sql = QStringLiteral("select * from canada where city like ?1");
+        s.conditions << compared(QStringLiteral("city"), QStringLiteral(" like "), typed);
         break;
     case CdnSearchField::PostalCode:
-        s.sql = QStringLiteral("select * from canada where postal_code like ?1");
+        s.conditions << compared(QStringLiteral("postal_code"), QStringLiteral(" like "), typed);
         break;
     }
-    s.params = {typed};
     return s;
 }

@@ -3,7 +3,7 @@
 #include "search/CountyDateSql.h"
 #include "search/TTableResults.h"
 #include "search/CountyChoiceWindow.h"
-#include "ui/BackgroundWork.h"
+#include "ui/JobRunner.h"
 #include "ui/ErrorApplication.h"
 #include "ui/GridHelpers.h"
 #include "ui/MessageDialog.h"
@@ -162,23 +162,27 @@ void TCountySearch::cbbStateSelect() {
 void TCountySearch::rg1Click() { cbbStateSelect(); }
 
 void TCountySearch::btnSearchClick() {
+    const bool shown = grp1->isVisible();
     grp1->hide();
     const QString state = cbbState->currentText();
     ResultTable rows;
     bool chosen = false;
+    bool finished = false;
     const bool ran = reportErrors([&] {
         CountyChoice choice;
         chosen = chosenCounties(lbCounty, m_ctx, state, byDistrict(), choice);
         if (chosen) {
             const bool amat = rbAmat->isChecked(), active = rbActive->isChecked();
             const QString file = m_ctx.DM.condb.fileName();
-            runInBackground(this, QStringLiteral("Searching"), [&](std::atomic<qint64>& done) {
+            finished = runJob(this, QStringLiteral("Searching"), [&](JobControl& control) {
                 rows = readCountySearch(
-                    file, [&](const CountyChoice& c) { return countySearchSql(amat, active, state, c); }, choice, &done);
+                    file, [&](const CountyChoice& c) { return countySearchSql(amat, active, state, c); }, choice, &control);
             });
         }
     });
-    if (!ran || !chosen)
+    if (ran && chosen && !finished)
+        grp1->setVisible(shown);   // cancelled: the earlier result stays as it was
+    if (!ran || !chosen || !finished)
         return;
     const qsizetype count = rows.rowCount();
     // The grid shows rows from the first search that finds any; later searches replace them, even
@@ -204,12 +208,13 @@ void TCountySearch::btnExportClick() {
     const QString file = PromptSaveFileName(this, QStringLiteral("Save As"), QString(), QString(), false);
     if (file.isEmpty())
         return;
-    if (!reportErrors([&] { ExportGridToCSV(dbgrd1, file); }))
+    bool finished = false;
+    if (!reportErrors([&] { finished = ExportGridToCSV(dbgrd1, file); }) || !finished)
         return;
     CenteredMessageDialog(this, QStringLiteral("Export Complete"), MsgKind::Information, MsgButton::Ok);
 }
 
 void TCountySearch::dbgrd1TitleClick(int column) {
     if (m_gridBound)
-        sortGridOnTitleClick(dbgrd1, column, SortAscending);
+        reportErrors([&] { sortGridOnTitleClick(dbgrd1, column, SortAscending); });
 }

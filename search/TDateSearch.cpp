@@ -4,7 +4,7 @@
 #include "search/CountyDateSql.h"
 #include "search/TTableResults.h"
 #include "core/TimeText.h"
-#include "ui/BackgroundWork.h"
+#include "ui/JobRunner.h"
 #include "ui/ErrorApplication.h"
 #include "ui/WindowLook.h"
 
@@ -177,10 +177,11 @@ void TDateSearch::btnSearchClick() {
         const QDate start = dtpStart->date(), end = dtpEndDate->date();
         const QString file = m_ctx.DM.condb.fileName();
         ResultTable rows;
-        runInBackground(this, QStringLiteral("Searching"), [&](std::atomic<qint64>& done) {
-            rows = readCountySearch(
-                file, [&](const CountyChoice& c) { return dateSearchSql(amat, state, c, kind, start, end); }, choice, &done);
-        });
+        if (!runJob(this, QStringLiteral("Searching"), [&](JobControl& control) {
+                rows = readCountySearch(
+                    file, [&](const CountyChoice& c) { return dateSearchSql(amat, state, c, kind, start, end); }, choice, &control);
+            }))
+            return;
         TTableResults results(m_ctx, this);
         results.ShowDialog(std::move(rows));
     });

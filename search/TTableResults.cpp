@@ -1,7 +1,7 @@
 #include "search/TTableResults.h"
 
 #include "search/SearchRows.h"
-#include "ui/BackgroundWork.h"
+#include "ui/JobRunner.h"
 #include "ui/ErrorApplication.h"
 #include "ui/GridHelpers.h"
 #include "ui/MessageDialog.h"
@@ -16,10 +16,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-ResultTable fetchSearchRows(QWidget* owner, const QString& databaseFile, const SearchSql& search) {
+std::optional<ResultTable> fetchSearchRows(QWidget* owner, const QString& databaseFile, const SearchSql& search) {
     ResultTable rows;
-    runInBackground(owner, QStringLiteral("Searching"),
-                    [&](std::atomic<qint64>& done) { rows = readSearchRows(databaseFile, search, &done); });
+    if (!runJob(owner, QStringLiteral("Searching"), [&](JobControl& control) { rows = readSearchRows(databaseFile, search, &control); }))
+        return std::nullopt;
     return rows;
 }
 
@@ -69,10 +69,12 @@ TTableResults::TTableResults(const TAppContext& context, QWidget* owner) : QDial
     setFixedSize(814, 461);
 }
 
-int TTableResults::ShowDialog(const QString& sql, const QVariantList& params) { return ShowDialog(SearchSql{sql, params, {}, {}}); }
+int TTableResults::ShowDialog(const QString& sql, const QVariantList& params) { return ShowDialog(SearchSql::plain(sql, params)); }
 
 int TTableResults::ShowDialog(const SearchSql& search) {
-    return ShowDialog(fetchSearchRows(parentWidget() ? parentWidget() : this, DM.condb.fileName(), search));
+    std::optional<ResultTable> rows = fetchSearchRows(parentWidget() ? parentWidget() : this, DM.condb.fileName(), search);
+    // Cancelled: nothing opens and nothing is said; the user is back where the search started.
+    return rows ? ShowDialog(std::move(*rows)) : 0;
 }
 
 int TTableResults::ShowDialog(ResultTable rows) {
@@ -89,7 +91,9 @@ int TTableResults::ShowDialog(ResultTable rows) {
     return 2;
 }
 
-void TTableResults::dbgrd1TitleClick(int column) { sortGridOnTitleClick(dbgrd1, column, SortAscending); }
+void TTableResults::dbgrd1TitleClick(int column) {
+    reportErrors([&] { sortGridOnTitleClick(dbgrd1, column, SortAscending); });
+}
 
 void TTableResults::btnExportClick() {
     const QString file = PromptSaveFileName(this, QStringLiteral("Save As"), QString(), QString(), false);
@@ -99,7 +103,8 @@ void TTableResults::btnExportClick() {
         && CenteredMessageDialog(this, QStringLiteral("Filename exists, Overwrite?"), MsgKind::Warning, MsgButton::Yes | MsgButton::No)
                == MsgButton::No)
         return;
-    ExportGridToCSV(dbgrd1, file);
+    if (!ExportGridToCSV(dbgrd1, file))
+        return;
     CenteredMessageDialog(this, QStringLiteral("Export Complete"), MsgKind::Information, MsgButton::Ok);
 }
 

@@ -16,6 +16,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -26,7 +28,8 @@ class TTableResults : public QDialog {
 public:
     TTableResults(const TAppContext& context, QWidget* owner);
 
-    // Runs the search; without rows tells "No records found" and returns 0 without opening;
+    // Runs the search; without rows tells "No records found" and returns 0 without opening (so
+    // does a search the user cancelled, silently);
     // otherwise shows the window modally and returns 2 (cancel) when it is dismissed or closed.
     // A database error is thrown (the general error report shows it); the window stays closed.
     int ShowDialog(const SearchSql& search);
@@ -54,7 +57,8 @@ private:
 };
 
 // Every row of a search, read by a worker on its own read-only connection to the database file
-// while the owner waits (runInBackground), then ordered as the search asks. Throws the
-// database's error text. For windows that show the rows their own way: pass DM.condb.fileName().
-ResultTable fetchSearchRows(QWidget* owner, const QString& databaseFile, const SearchSql& search);
+// while the owner waits with Cancel (runJob), then ordered as the search asks; nothing when the
+// user cancelled. Throws the database's error. For windows that show the rows their own way:
+// pass DM.condb.fileName().
+std::optional<ResultTable> fetchSearchRows(QWidget* owner, const QString& databaseFile, const SearchSql& search);
 

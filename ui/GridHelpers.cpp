@@ -1,6 +1,6 @@
 #include "ui/GridHelpers.h"
 
-#include "ui/BackgroundWork.h"
+#include "ui/JobRunner.h"
 #include "ui/ResultModel.h"
 
 #include <QDesktopServices>
@@ -9,13 +9,10 @@
 #include <QHeaderView>
 #include <QSet>
 #include <QTableView>
-#include <QThread>
 #include <QUrl>
 
 #include <algorithm>
 #include <array>
-#include <atomic>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -160,18 +157,9 @@ void AutoSizeGridColumns(QTableView* grid) {
         const std::vector<quint32> stored = table.storedPositions();
         const AdvanceTable advances(grid->font());
         std::vector<Candidates> candidates(static_cast<size_t>(columns));
-        std::atomic<int> next{0};
-        auto work = [&] {
-            for (int c = next++; c < columns; c = next++)
-                candidates[size_t(c)] = findCandidates(table, stored, c, advances, widths[size_t(c)]);
-        };
-        const int threads = stored.size() < 65536 ? 1 : std::clamp(QThread::idealThreadCount(), 1, 4);
-        std::vector<std::thread> helpers;
-        for (int t = 1; t < threads; ++t)
-            helpers.emplace_back(work);
-        work();
-        for (std::thread& h : helpers)
-            h.join();
+        parallelFor(
+            columns, [&](int c) { candidates[size_t(c)] = findCandidates(table, stored, c, advances, widths[size_t(c)]); }, nullptr,
+            stored.size() < 65536 ? 1 : 0);
         for (int c = 0; c < columns; ++c)
             widths[size_t(c)] = widestCandidate(table, candidates[size_t(c)], c, fm, widths[size_t(c)]);
     } else {
@@ -191,31 +179,43 @@ void AutoSizeGridColumns(QTableView* grid) {
         grid->scrollToTop();
 }
 
-void sortGridOnTitleClick(QTableView* grid, int column, bool& sortAscending) {
+bool sortGridOnTitleClick(QTableView* grid, int column, bool& sortAscending) {
     QAbstractItemModel* model = grid ? grid->model() : nullptr;
     if (!model || column < 0 || column >= model->columnCount())
-        return;
-    sortAscending = !sortAscending;
-    const Qt::SortOrder order = sortAscending ? Qt::AscendingOrder : Qt::DescendingOrder;
-    model->sort(column, order);
+        return true;
+    const bool ascending = !sortAscending;
+    const Qt::SortOrder order = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+    if (auto* results = qobject_cast<ResultModel*>(model)) {
+        // A million rows take a moment to order: on a worker, and a cancel leaves the grid as it was.
+        std::vector<quint32> rows;
+        if (!runJob(grid, QStringLiteral("Sorting"),
+                    [&](JobControl& control) { rows = results->table().sortedOrder(column, ascending, &control); }))
+            return false;
+        results->applyOrder(std::move(rows));
+    } else {
+        model->sort(column, order);
+    }
+    sortAscending = ascending;
     grid->horizontalHeader()->setSortIndicator(column, order);
     if (model->rowCount() > 0) {
         const int current = grid->currentIndex().isValid() ? grid->currentIndex().column() : column;
         grid->setCurrentIndex(model->index(0, current));
         grid->scrollToTop();
     }
+    return true;
 }
 
-void ExportGridToCSV(QTableView* grid, const QString& fileName) {
+bool ExportGridToCSV(QTableView* grid, const QString& fileName) {
     const QAbstractItemModel* model = grid ? grid->model() : nullptr;
     if (!model)
-        return;
+        return true;
     const QList<int> columns = visibleColumns(grid);
     if (const auto* results = qobject_cast<const ResultModel*>(model)) {
         const ResultTable& table = results->table();
-        runInBackground(grid, QStringLiteral("Exporting"),
-                        [&](std::atomic<qint64>& done) { writeResultCsv(table, columns, fileName, &done); });
-        return;
+        return runJob(grid, QStringLiteral("Exporting"), [&](JobControl& control) {
+            control.setTotal(table.rowCount());
+            writeResultCsv(table, columns, fileName, &control);
+        });
     }
     CsvFileWriter out(fileName);
     for (int c : columns)
@@ -227,6 +227,7 @@ void ExportGridToCSV(QTableView* grid, const QString& fileName) {
         out.endLine();
     }
     out.commit();
+    return true;
 }
 
 namespace {

@@ -29,15 +29,16 @@ void setUpResultGrid(QTableView* grid);
 // The title-click sort: flips `sortAscending` — one flag per window class, false at start and kept
 // for the whole run, so the direction alternates with every click whichever column or window —
 // then orders the rows by the clicked column in that direction (the model's sort; a ResultModel
-// re-orders its fetched rows in memory) and makes the first row current.
-void sortGridOnTitleClick(QTableView* grid, int column, bool& sortAscending);
+// re-orders its fetched rows in memory, on a worker with Cancel: runJob) and makes the first row
+// current. A cancelled sort changes nothing, the flag included, and returns false.
+bool sortGridOnTitleClick(QTableView* grid, int column, bool& sortAscending);
 
 // Every visible column in on-screen order, every row in the grid's current order, in the CSV form
 // of core/CsvFile.h; replaces the file only once it is completely written (the old one stays on
 // failure). The current row is left alone. A ResultModel's rows are written on a worker thread
-// (runInBackground). Throws std::runtime_error naming the file and the reason when it cannot be
-// written.
-void ExportGridToCSV(QTableView* grid, const QString& fileName);
+// with Cancel (runJob); a cancelled export returns false and leaves no file (the old one stays).
+// Throws std::runtime_error naming the file and the reason when it cannot be written.
+bool ExportGridToCSV(QTableView* grid, const QString& fileName);
 
 // Hands the address or file to the desktop; double quotes become %22. Failures are not reported.
 void OpenDocument(const QString& target);

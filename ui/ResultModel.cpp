@@ -43,6 +43,10 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
 void ResultModel::sort(int column, Qt::SortOrder order) {
     if (column < 0 || column >= m_table.columnCount())
         return;
+    applyOrder(m_table.sortedOrder(column, order == Qt::AscendingOrder));
+}
+
+void ResultModel::applyOrder(std::vector<quint32> rows) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<quint32> storedAt;   // storage position of each persistent index's row
@@ -50,7 +54,7 @@ void ResultModel::sort(int column, Qt::SortOrder order) {
     for (const QModelIndex& i : before)
         storedAt.push_back(m_table.order()[size_t(i.row())]);
 
-    m_table.sort(column, order == Qt::AscendingOrder);
+    m_table.setOrder(std::move(rows));
 
     if (!before.isEmpty()) {
         std::vector<quint32> rowOf(m_table.storedLimit());

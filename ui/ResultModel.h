@@ -27,6 +27,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     // The table's order (ResultTable::sort): NULL first, numbers by value, text byte by byte; stable.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    // Puts an order of the table's rows in force (ResultTable::sortedOrder, computed elsewhere);
+    // selected and current cells stay on their rows.
+    void applyOrder(std::vector<quint32> rows);
 
     const QStringList& fieldNames() const { return m_table.fieldNames(); }
     QString displayText(int row, int column) const;

@@ -208,10 +208,10 @@ void TestDistrictLogic::countySearch() {
     QFETCH(bool, district);
     QFETCH(QStringList, calls);
     const SearchSql q = countySearchSql(amat, active, state, CountyChoice{counties, district});
-    QCOMPARE(q.params.size(), counties.size() + 1);
-    QVERIFY(!q.sql.contains(QStringLiteral("George")));
+    QCOMPARE(q.params().size(), counties.size() + 1);
+    QVERIFY(!q.sql().contains(QStringLiteral("George")));
     Query rows;
-    rows.open(m_env->dm.condb, q.sql, q.params);
+    rows.open(m_env->dm.condb, q.sql(), q.params());
     QCOMPARE(sortedCalls(rows), calls);
     QCOMPARE(rows.fieldCount(), amat ? 18 : 15);
     QCOMPARE(rows.fieldNames().first(), QStringLiteral("call_sign"));
@@ -221,14 +221,14 @@ void TestDistrictLogic::countySearch() {
     // also with every county listed twice (one entry of the in list, so not read by both parts).
     const QString file = m_env->dm.condb.fileName();
     auto build = [&](const CountyChoice& c) { return countySearchSql(amat, active, state, c); };
-    std::atomic<qint64> done{0};
+    JobControl done;
     const ResultTable parts = readCountySearch(file, build, {counties, district}, &done);
     QCOMPARE(cells(parts), cells(rows));
-    QCOMPARE(done.load(), qint64(parts.rowCount()));
+    QCOMPARE(done.done(), qint64(parts.rowCount()));
     QCOMPARE(cells(readCountySearch(file, build, {counties + counties, district})), cells(rows));
     auto broken = [&](const CountyChoice& c) {
         SearchSql q = build(c);
-        q.sql += QStringLiteral(" and and");
+        q.conditions << fixedTest(QStringLiteral("and"));
         return q;
     };
     QVERIFY_THROWS_EXCEPTION(DatabaseError, readCountySearch(file, broken, {counties, district}));
@@ -271,7 +271,7 @@ void TestDistrictLogic::dateSearch() {
     QFETCH(QStringList, calls);
     const SearchSql q = dateSearchSql(amat, QStringLiteral("MD"), CountyChoice{counties, district}, kind, start, end);
     Query rows;
-    rows.open(m_env->dm.condb, q.sql, q.params);
+    rows.open(m_env->dm.condb, q.sql(), q.params());
     QCOMPARE(sortedCalls(rows), calls);
     QCOMPARE(rows.fieldCount(), amat ? 18 : 15);
     // Read in two parts at once: the rows of the one statement, in its order.

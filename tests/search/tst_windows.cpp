@@ -33,7 +33,7 @@ struct Context {
     ServiceConfig services;
 };
 
-SearchSql plainSql(const QString& sql) { return SearchSql{sql, {}, {}, {}}; }
+SearchSql plainSql(const QString& sql) { return SearchSql::plain(sql); }
 
 const QString kFourCalls = QStringLiteral(
     "select call_sign, city from fcc_en where service='AMAT' and call_sign in ('W1AW','K7ABC','N0EXP','KB1BOX')");

@@ -1,0 +1,150 @@
+#include "ui/JobRunner.h"
+
+#include "core/Database.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+int& windowDelay() {
+    static int ms = 300;
+    return ms;
+}
+
+// The progress window: a caption, the count (and total when known), a bar and Cancel.
+class JobWindow : public QDialog {
+public:
+    JobWindow(QWidget* owner, const QString& what, JobControl& control)
+        : QDialog(owner ? owner->window() : nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_control(control) {
+        setObjectName(QStringLiteral("frmJob"));
+        setWindowModality(Qt::ApplicationModal);
+        setWindowTitle(what);
+        auto* layout = new QVBoxLayout(this);
+        auto* title = new QLabel(what + QStringLiteral("..."), this);
+        title->setObjectName(QStringLiteral("lblJobTitle"));
+        m_count = new QLabel(this);
+        m_count->setObjectName(QStringLiteral("lblJobCount"));
+        m_bar = new QProgressBar(this);
+        m_bar->setObjectName(QStringLiteral("pbJob"));
+        m_bar->setAccessibleName(what);
+        m_bar->setRange(0, 0);
+        m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+        m_cancel->setObjectName(QStringLiteral("btnJobCancel"));
+        connect(m_cancel, &QPushButton::clicked, this, [this] { requestCancel(); });
+        layout->addWidget(title);
+        layout->addWidget(m_count);
+        layout->addWidget(m_bar);
+        layout->addWidget(m_cancel, 0, Qt::AlignHCenter);
+        setFixedWidth(300);
+    }
+
+    void refresh(const QString& unit) {
+        const qint64 done = m_control.done(), total = m_control.total();
+        const QLocale locale;
+        m_count->setText(total > 0 ? QStringLiteral("%1 of %2 %3").arg(locale.toString(done), locale.toString(total), unit)
+                                   : QStringLiteral("%1 %2").arg(locale.toString(done), unit));
+        if (total > 0) {
+            // The bar counts in thousandths: a total past the int range still fits.
+            m_bar->setRange(0, 1000);
+            m_bar->setValue(int(std::min<qint64>(1000, done * 1000 / total)));
+        }
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Escape)
+            requestCancel();
+        else
+            QDialog::keyPressEvent(e);
+    }
+    void closeEvent(QCloseEvent* e) override {
+        requestCancel();
+        e->ignore();
+    }
+    void reject() override { requestCancel(); }
+
+private:
+    void requestCancel() {
+        m_control.cancel();
+        m_cancel->setEnabled(false);
+        m_cancel->setText(QStringLiteral("Cancelling"));
+    }
+
+    JobControl& m_control;
+    QLabel* m_count = nullptr;
+    QProgressBar* m_bar = nullptr;
+    QPushButton* m_cancel = nullptr;
+};
+
+} // namespace
+
+int jobWindowDelayMs() { return windowDelay(); }
+void setJobWindowDelayMs(int ms) { windowDelay() = std::max(0, ms); }
+
+bool runJob(QWidget* owner, const QString& what, const std::function<void(JobControl&)>& work, const QString& unit) {
+    JobControl control;
+    enum class End { Done, Cancelled, Database, Failed } end = End::Done;
+    QString error;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            work(control);
+        } catch (const JobCancelled&) {
+            end = End::Cancelled;
+        } catch (const DatabaseError& e) {
+            end = End::Database;
+            error = e.message();
+        } catch (const std::exception& e) {
+            end = End::Failed;
+            error = QString::fromUtf8(e.what());
+        } catch (...) {
+            end = End::Failed;
+            error = QStringLiteral("An unknown error occurred.");
+        }
+    }));
+
+    // First a moment with user input held back (it waits in the queue); work that is still going
+    // then gets the progress window, which is application modal: from there on Qt itself keeps
+    // input (shortcuts included) from every other window, and the queued input meets the same rule.
+    QEventLoop loop;
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer moment;
+    moment.setSingleShot(true);
+    QObject::connect(&moment, &QTimer::timeout, &loop, &QEventLoop::quit);
+    moment.start(windowDelay());
+    worker->start();
+    if (!worker->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!worker->isFinished()) {
+        JobWindow window(owner, what, control);
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, &window, [&] { window.refresh(unit); });
+        window.refresh(unit);
+        window.show();
+        tick.start(150);
+        while (!worker->isFinished())
+            loop.exec();
+    }
+    worker->wait();
+
+    switch (end) {
+    case End::Done: return true;
+    case End::Cancelled: return false;
+    case End::Database: throw DatabaseError(error);
+    case End::Failed: break;
+    }
+    throw std::runtime_error(error.toStdString());
+}
