@@ -1,5 +1,6 @@
 // Settings store, database check, text routines and shared routines.
 #include "core/Database.h"
+#include "core/Job.h"
 #include "core/DatabaseSwap.h"
 #include "core/Paths.h"
 #include "core/Query.h"
@@ -20,6 +21,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 namespace {
 
@@ -42,6 +44,8 @@ class TestCore : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void parallelForTakesEveryPieceOnce();
+    void parallelForStopsOnFailureAndCancel();
 
     void settingsDefaultsWithoutFile();
     void settingsWritesAndReplacesInPlace();
@@ -668,6 +672,43 @@ void TestCore::dateTimeTextHasFourDigitYear() {
     const QString shown = DateTimeText(QDateTime(QDate(2024, 5, 7), QTime(5, 21, 9)));
     QLocale::setDefault(previous);
     QCOMPARE(shown, text);
+}
+
+void TestCore::parallelForTakesEveryPieceOnce() {
+    for (int threads : {1, 2, 4, 0}) {
+        std::vector<std::atomic<int>> taken(97);
+        JobControl control;
+        parallelFor(97, [&](int i) { taken[size_t(i)]++; control.add(1); }, &control, threads);
+        for (const auto& t : taken)
+            QCOMPARE(t.load(), 1);
+        QCOMPARE(control.done(), 97);
+    }
+    parallelFor(0, [](int) { QFAIL("no piece"); });
+}
+
+void TestCore::parallelForStopsOnFailureAndCancel() {
+    // The first failure comes back once every thread has ended; pieces not started stay so.
+    std::atomic<int> started{0};
+    try {
+        parallelFor(1000, [&](int i) {
+            started++;
+            if (i == 3)
+                throw DatabaseError(QStringLiteral("disk I/O error"));
+            QThread::usleep(200);
+        }, nullptr, 2);
+        QFAIL("no error");
+    } catch (const DatabaseError& e) {
+        QCOMPARE(e.message(), QStringLiteral("disk I/O error"));
+    }
+    QVERIFY2(started < 1000, qPrintable(QString::number(started)));
+
+    JobControl control;
+    std::atomic<int> ran{0};
+    QVERIFY_THROWS_EXCEPTION(JobCancelled, parallelFor(1000, [&](int) {
+        if (++ran == 5)
+            control.cancel();
+    }, &control, 2));
+    QVERIFY2(ran < 1000, qPrintable(QString::number(ran)));
 }
 
 QTEST_GUILESS_MAIN(TestCore)

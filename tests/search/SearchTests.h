@@ -37,7 +37,9 @@ private slots:
     void canadianSearches_data();
     void canadianSearches();
     void resultColumns();
+    void partsReadLikeOneStatement_data();
     void partsReadLikeOneStatement();
+    void partsFailAndCancelAsOne();
     void keptConnectionsFollowTheFile();
     void tableOrderAndJoin();
 };

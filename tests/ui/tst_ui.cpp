@@ -1,11 +1,18 @@
 // Message box placement and seam, the error-reporting application, result sorting, CSV export, styles.
+#include "core/Database.h"
 #include "ui/ErrorApplication.h"
+#include "ui/JobRunner.h"
 #include "ui/GridHelpers.h"
 #include "ui/MessageDialog.h"
 #include "ui/ResultModel.h"
 #include "ui/StyleManager.h"
 
+#include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QThread>
+#include <QTimer>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,6 +38,11 @@ private slots:
     void errorEscapingHandlerIsReported();
     void sortAndExportFollowGridOrder();
     void exportQuotesNullsAndHiddenColumns();
+    void cancelledExportAndSortChangeNothing();
+    void jobWindowCancelsAndHoldsInput_data();
+    void jobWindowCancelsAndHoldsInput();
+    void jobErrorsReachTheCaller();
+    void shortJobShowsNoWindow();
     void styleNamesAndSwitching();
     void everyStyleHasContrast_data();
     void everyStyleHasContrast();
@@ -313,6 +325,114 @@ void TestUi::everyStyleHasContrast() {
     QVERIFY2(strongestContrast(image, checkMark, face) >= 3, "check box");
     QVERIFY2(strongestContrast(image, QRect(edit.x(), edit.y(), edit.width(), 2), face) >= 3, "edit box border");
     StyleManager::trySetStyle(QStringLiteral("Windows"));
+}
+
+
+// A cancel heard by the export leaves the file that was there, and no temporary file beside it; a
+// cancelled sort leaves the rows in their order.
+void TestUi::cancelledExportAndSortChangeNothing() {
+    ResultTable table({QStringLiteral("n")});
+    for (int i = 0; i < 40000; ++i)
+        table.appendRow({(i * 7919) % 40000});
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("out.csv"));
+    QFile old(file);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("earlier");
+    old.close();
+    JobControl cancelled;
+    cancelled.cancel();
+    QVERIFY_THROWS_EXCEPTION(JobCancelled, writeResultCsv(table, {0}, file, &cancelled));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.csv")});
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("earlier"));
+
+    const std::vector<quint32> before = table.order();
+    QVERIFY_THROWS_EXCEPTION(JobCancelled, (void)table.sortedOrder(0, true, &cancelled));
+    QVERIFY(table.order() == before);
+    JobControl running;
+    table.setOrder(table.sortedOrder(0, true, &running));
+    QCOMPARE(table.text(0, 0), QStringLiteral("0"));
+    QCOMPARE(table.text(39999, 0), QStringLiteral("39999"));
+}
+
+void TestUi::jobWindowCancelsAndHoldsInput_data() {
+    QTest::addColumn<bool>("escape");   // Escape instead of the Cancel button
+    QTest::newRow("Cancel") << false;
+    QTest::newRow("Escape") << true;
+}
+
+// Work that would never end on its own: only the progress window's Cancel (or Escape) ends it.
+// Meanwhile the window that started it takes no clicks.
+void TestUi::jobWindowCancelsAndHoldsInput() {
+    QFETCH(bool, escape);
+    QWidget owner;
+    auto* button = new QPushButton(QStringLiteral("Again"), &owner);
+    int clicks = 0;
+    connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    setJobWindowDelayMs(0);
+    QString count, cancelCaption;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, [&] {
+        auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!window || window->objectName() != QLatin1String("frmJob"))
+            return;
+        // The window counts what the work has done so far: wait for the work's first count.
+        count = window->findChild<QLabel*>(QStringLiteral("lblJobCount"))->text();
+        if (count != QLatin1String("3 of 10 records"))
+            return;
+        poll.stop();
+        // Through the window system, as a real click comes, where modality applies.
+        QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, button->geometry().center());
+        auto* cancel = window->findChild<QPushButton*>(QStringLiteral("btnJobCancel"));
+        cancelCaption = cancel->text();
+        if (escape)
+            QTest::keyClick(window, Qt::Key_Escape);
+        else
+            cancel->click();
+    });
+    poll.start();
+    const bool finished = runJob(&owner, QStringLiteral("Searching"), [](JobControl& control) {
+        control.setTotal(10);
+        control.add(3);
+        while (!control.isCancelled())
+            QThread::msleep(2);
+        control.checkCancelled();
+    });
+    setJobWindowDelayMs(300);
+    QVERIFY(!finished);
+    QCOMPARE(cancelCaption, QStringLiteral("Cancel"));
+    QCOMPARE(clicks, 0);
+    QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, button->geometry().center());
+    QCOMPARE(clicks, 1);   // the same click once the work is over
+}
+
+void TestUi::jobErrorsReachTheCaller() {
+    QWidget owner;
+    try {
+        runJob(&owner, QStringLiteral("Searching"), [](JobControl&) { throw DatabaseError(QStringLiteral("no such column: x")); });
+        QFAIL("no error");
+    } catch (const DatabaseError& e) {
+        QCOMPARE(e.message(), QStringLiteral("no such column: x"));
+    }
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                             runJob(&owner, QStringLiteral("Exporting"), [](JobControl&) { throw std::runtime_error("disk full"); }));
+}
+
+void TestUi::shortJobShowsNoWindow() {
+    QWidget owner;
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(1);
+    connect(&poll, &QTimer::timeout, [&] { seen = seen || QApplication::activeModalWidget(); });
+    poll.start();
+    int value = 0;
+    QVERIFY(runJob(&owner, QStringLiteral("Sorting"), [&](JobControl&) { value = 42; }));
+    QCOMPARE(value, 42);
+    QVERIFY(!seen);
 }
 
 int main(int argc, char** argv) {
