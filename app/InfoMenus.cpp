@@ -1,5 +1,6 @@
 // File > Edit Zipcode Table, the map, the two outside links and About.
 #include "app/Main.h"
+#include "ui/ErrorApplication.h"
 
 #include "info/AboutInfo.h"
 #include "info/MapUrls.h"
@@ -18,11 +19,11 @@ void TForm1::wireInfoMenus() {
     QApplication::setWindowIcon(programIcon());
     setWindowIcon(programIcon());
 
-    connect(menuAction("mnuEditZipCode"), &QAction::triggered, this, [this] {
+    connect(menuAction("mnuEditZipCode"), &QAction::triggered, this, reporting([this] {
         TfrmPostalEditor editor(this, DM);
         editor.exec();
-    });
-    connect(menuAction("mniGoogleMaps1"), &QAction::triggered, this, [this] {
+    }));
+    connect(menuAction("mniGoogleMaps1"), &QAction::triggered, this, reporting([this] {
         const TAppContext ctx = context();
         const auto centre = zipCoordinates(ctx.DM.Zipdb, ctx.DM.ZipQuery, ctx.App.CurrentZip);
         const QString noCentre = ctx.App.CurrentZip.isEmpty()
@@ -37,13 +38,13 @@ void TForm1::wireInfoMenus() {
         const int left = std::clamp(frameGeometry().center().x() - width / 2, screen.left(), std::max(screen.left(), screen.right() - width));
         browser.move(left, y());
         browser.Execute(staticMapUrl(ctx.Services, mapAddressText(ctx.App.CurrentAddress, ctx.App.CurrentCity, ctx.App.CurrentState)));
-    });
+    }));
     connect(menuAction("mniLookupQRZ"), &QAction::triggered, this,
-            [this] { OpenDocument(m_services.qrzPageUrl(App.CurrentCallsign)); });
+            reporting([this] { OpenDocument(m_services.qrzPageUrl(App.CurrentCallsign)); }));
     connect(menuAction("mniFCCULSLink1"), &QAction::triggered, this,
-            [this] { OpenDocument(m_services.ulsLicenceUrl(App.CurrentUSI)); });
-    connect(menuAction("mnuAbout"), &QAction::triggered, this, [this] {
+            reporting([this] { OpenDocument(m_services.ulsLicenceUrl(App.CurrentUSI)); }));
+    connect(menuAction("mnuAbout"), &QAction::triggered, this, reporting([this] {
         TAboutBox about(this, App.AppDataPath);
         about.exec();
-    });
+    }));
 }

@@ -9,6 +9,12 @@
 #include <QStringDecoder>
 #include <stdexcept>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 QStringList shippedFileFolders(const QString& currentDir, const QString& programDir) {
     QStringList folders;
     folders << QDir::cleanPath(currentDir);
@@ -98,10 +104,41 @@ QByteArray encodeText(const QString& text, TextEncoding encoding) {
 }
 
 QString readTextFile(const QString& fileName) {
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("Cannot read \"%1\": %2").arg(fileName, f.errorString()).toStdString());
-    return decodeText(f.readAll());
+    // Text files the program reads are lists and scripts: 256 MiB is far beyond any of them.
+    return decodeText(readUserFile(fileName, qint64(256) << 20));
+}
+
+FileRefused::FileRefused(const QString& fileName, const QString& reason)
+    : std::runtime_error(QStringLiteral("Cannot read \"%1\": %2").arg(fileName, reason).toStdString()), m_reason(reason) {}
+
+QByteArray readUserFile(const QString& fileName, qint64 maxBytes) {
+    const auto refuse = [&](const QString& reason) { throw FileRefused(fileName, reason); };
+    // Opened without waiting (a named pipe with no writer would hold the open forever), then
+    // checked on the open file itself, so a file swapped meanwhile is checked as what is read.
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        refuse(QString::fromLocal8Bit(std::strerror(errno)));
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        refuse(f.errorString());
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        refuse(QString::fromLocal8Bit(std::strerror(errno)));
+    if (S_ISDIR(st.st_mode))
+        refuse(QStringLiteral("it is a folder"));
+    if (!S_ISREG(st.st_mode))
+        refuse(QStringLiteral("it is not a regular file"));
+    if (st.st_size > maxBytes)
+        refuse(QStringLiteral("it is larger than %1 MiB").arg(maxBytes >> 20));
+    // A file that grows while it is read is read no further than the limit either.
+    QByteArray bytes = f.read(maxBytes + 1);
+    if (f.error() != QFileDevice::NoError)
+        refuse(f.errorString());
+    if (bytes.size() > maxBytes)
+        refuse(QStringLiteral("it is larger than %1 MiB").arg(maxBytes >> 20));
+    return bytes;
 }
 
 void writeTextLines(const QString& fileName, const QStringList& lines) {

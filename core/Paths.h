@@ -5,6 +5,7 @@
 // otherwise UTF-8 when valid, else Windows-1252).
 
 #include <QString>
+#include <stdexcept>
 #include <QStringList>
 
 // Folders searched for a shipped file, in order, for this process.
@@ -16,6 +17,18 @@ QString findShippedFile(const QString& name);
 QString findShippedFile(const QString& name, const QStringList& folders);
 // Whole text file; throws std::runtime_error when it cannot be read.
 QString readTextFile(const QString& fileName);
+// The bytes of a file the user chose. Only a regular file is read (a named pipe, a device or a
+// folder would block the reader, never end or make no sense), and only up to `maxBytes`; anything
+// else throws FileRefused, a std::runtime_error "Cannot read "<file>": <reason>".
+class FileRefused : public std::runtime_error {
+public:
+    FileRefused(const QString& fileName, const QString& reason);
+    QString reason() const { return m_reason; }
+
+private:
+    QString m_reason;
+};
+QByteArray readUserFile(const QString& fileName, qint64 maxBytes);
 // How a text file was written: its byte-order mark, or the 8-bit fallback for text that is not UTF-8.
 enum class TextEncoding { Utf8, Utf8Bom, Utf16LE, Utf16BE, Windows1252 };
 

@@ -1,5 +1,7 @@
 #include "search/DistrictFiles.h"
 
+#include "core/Paths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,12 +42,17 @@ QByteArray encodeDistrict(const QStringList& counties, TextEncoding encoding) {
 }
 
 DistrictList readDistrictFile(const QString& path) {
-    QFile f(path);
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
         fail(QStringLiteral("Cannot read the district file"), path, QStringLiteral("it no longer exists"));
-    if (!f.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("Cannot read the district file"), path, f.errorString());
-    return decodeDistrict(f.readAll());
+    // A district lists counties of one state, a few kilobytes at the most; a larger file is not one.
+    QByteArray bytes;
+    try {
+        bytes = readUserFile(path, qint64(1) << 20);
+    } catch (const FileRefused& e) {
+        fail(QStringLiteral("Cannot read the district file"), path, e.reason());
+    }
+    return decodeDistrict(bytes);
 }
 
 void writeDistrictFile(const QString& path, const QStringList& counties, TextEncoding encoding) {
@@ -88,5 +95,6 @@ QStringList districtNames(const QString& stateFolder) {
         fail(QStringLiteral("Cannot create the district folder"), stateFolder, QStringLiteral("the folder could not be made"));
     if (!QFileInfo(stateFolder).isReadable())
         fail(QStringLiteral("Cannot read the district folder"), stateFolder, QStringLiteral("permission denied"));
-    return dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+    // Regular files only: a named pipe or a link to nothing cannot be a district.
+    return dir.entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
 }

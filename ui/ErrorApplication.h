@@ -5,11 +5,12 @@
 // that unwinds through them skips their clean-up: events and guards are never freed, and state
 // such as the button that holds the mouse is left half-changed. So whatever Qt calls back into
 // (slots, event filters, event handlers) reports its errors at its own edge: connect slots with
-// reporting(), and run the body of a handler through reportErrors().
+// reporting() (a member slot or any callable), and run the body of a handler through reportErrors().
 // Collaborators: CenteredMessageDialog.
 
 #include <QApplication>
 #include <exception>
+#include <type_traits>
 #include <utility>
 
 class QmApplication : public QApplication {
@@ -42,4 +43,18 @@ bool reportErrors(F&& f) {
 template <class Obj, class... Args>
 auto reporting(Obj* object, void (Obj::*slot)(Args...)) {
     return [object, slot](Args... args) { reportErrors([&] { (object->*slot)(std::forward<Args>(args)...); }); };
+}
+
+// Any callable as a slot that reports its errors, for connect() with a lambda:
+//   connect(action, &QAction::triggered, this, reporting([this] { openEditor(); }));
+template <class F>
+auto reporting(F f) {
+    return [f = std::move(f)](auto&&... args) {
+        reportErrors([&] {
+            if constexpr (std::is_invocable_v<F&, decltype(args)...>)
+                f(std::forward<decltype(args)>(args)...);
+            else
+                f();
+        });
+    };
 }

@@ -1,5 +1,6 @@
 #include "zip/TfrmPostalEditor.h"
 
+#include "ui/ErrorApplication.h"
 #include "ui/ResultModel.h"
 #include "zip/TfrmZipCRUD.h"
 #include "zip/ZipTable.h"
@@ -64,10 +65,10 @@ TfrmPostalEditor::TfrmPostalEditor(QWidget* owner, TDM& dm) : QDialog(owner), DM
     column->addWidget(dbgrd1, 1);
     column->addLayout(bottom);
 
-    connect(btngo, &QPushButton::clicked, this, &TfrmPostalEditor::btngoClick);
-    connect(edtSearch, &QLineEdit::returnPressed, this, &TfrmPostalEditor::btngoClick);
-    connect(btnAdd, &QPushButton::clicked, this, &TfrmPostalEditor::btnAddClick);
-    connect(btnUpdate, &QPushButton::clicked, this, &TfrmPostalEditor::btnUpdateClick);
+    connect(btngo, &QPushButton::clicked, this, reporting(this, &TfrmPostalEditor::btngoClick));
+    connect(edtSearch, &QLineEdit::returnPressed, this, reporting(this, &TfrmPostalEditor::btngoClick));
+    connect(btnAdd, &QPushButton::clicked, this, reporting(this, &TfrmPostalEditor::btnAddClick));
+    connect(btnUpdate, &QPushButton::clicked, this, reporting(this, &TfrmPostalEditor::btnUpdateClick));
     connect(btnClose, &QPushButton::clicked, this, &TfrmPostalEditor::btnCloseClick);
 }
 
@@ -75,7 +76,7 @@ void TfrmPostalEditor::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        FormShow();
+        reportErrors([this] { FormShow(); });
     }
 }
 

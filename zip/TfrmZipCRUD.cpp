@@ -1,5 +1,6 @@
 #include "zip/TfrmZipCRUD.h"
 
+#include "ui/ErrorApplication.h"
 #include "ui/MessageDialog.h"
 
 #include <QFormLayout>
@@ -45,7 +46,7 @@ TfrmZipCRUD::TfrmZipCRUD(QWidget* owner, TDM& dm) : QDialog(owner), DM(dm) {
     btnAdd->setDefault(true);
     btncancel = new QPushButton(QStringLiteral("Cancel"), this);
     btncancel->setObjectName(QStringLiteral("btncancel"));
-    connect(btnAdd, &QPushButton::clicked, this, &TfrmZipCRUD::btnAddClick);
+    connect(btnAdd, &QPushButton::clicked, this, reporting(this, &TfrmZipCRUD::btnAddClick));
     connect(btncancel, &QPushButton::clicked, this, &TfrmZipCRUD::btncancelClick);
 
     auto* buttons = new QHBoxLayout;

@@ -41,8 +41,13 @@ std::optional<double> parseCoordinate(const QString& text) {
     user.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
     double v = user.toDouble(t, &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(t, &ok);
+    if (!ok) {
+        // The point as decimal separator whatever the locale, and never a comma as a group
+        // separator: "0,045" is not 45.
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator);
+        v = c.toDouble(t, &ok);
+    }
     if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;

@@ -23,6 +23,8 @@
 #include <QTest>
 #include <QThread>
 
+#include <sys/stat.h>
+
 namespace {
 
 QString readAll(const QString& file) {
@@ -44,6 +46,8 @@ class TestCore : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void userFilesOnlyRegularAndBounded_data();
+    void userFilesOnlyRegularAndBounded();
     void parallelForTakesEveryPieceOnce();
     void parallelForStopsOnFailureAndCancel();
 
@@ -672,6 +676,54 @@ void TestCore::dateTimeTextHasFourDigitYear() {
     const QString shown = DateTimeText(QDateTime(QDate(2024, 5, 7), QTime(5, 21, 9)));
     QLocale::setDefault(previous);
     QCOMPARE(shown, text);
+}
+
+void TestCore::userFilesOnlyRegularAndBounded_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");   // empty: read
+    QTest::newRow("regular") << "file" << "";
+    QTest::newRow("link to a regular file") << "link" << "";
+    QTest::newRow("named pipe without a writer") << "fifo" << "it is not a regular file";
+    QTest::newRow("device that never ends") << "/dev/zero" << "it is not a regular file";
+    QTest::newRow("folder") << "dir" << "it is a folder";
+    QTest::newRow("too large") << "large" << "it is larger than 1 MiB";
+    QTest::newRow("missing") << "missing" << "No such file or directory";
+}
+
+// A file a user chose is read only when it is a regular file within the limit; a named pipe must
+// not hold the reader (it would wait for a writer for ever).
+void TestCore::userFilesOnlyRegularAndBounded() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("input"));
+    const auto write = [](const QString& p, const QByteArray& bytes) {
+        QFile f(p);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    if (kind == QLatin1String("file")) {
+        write(path, "W1AW\r\n");
+    } else if (kind == QLatin1String("link")) {
+        write(dir.filePath(QStringLiteral("target")), "W1AW\r\n");
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("target")), path));
+    } else if (kind == QLatin1String("fifo")) {
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    } else if (kind == QLatin1String("dir")) {
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == QLatin1String("large")) {
+        write(path, QByteArray((1 << 20) + 1, 'A'));
+    } else if (kind.startsWith(QLatin1Char('/'))) {
+        path = kind;
+    }
+    try {
+        const QByteArray bytes = readUserFile(path, qint64(1) << 20);
+        QVERIFY2(reason.isEmpty(), qPrintable(QStringLiteral("read %1 bytes").arg(bytes.size())));
+        QCOMPARE(bytes, QByteArray("W1AW\r\n"));
+    } catch (const FileRefused& e) {
+        QCOMPARE(e.reason(), reason);
+        QVERIFY(QString::fromUtf8(e.what()).startsWith(QStringLiteral("Cannot read \"") + path + QStringLiteral("\": ")));
+    }
 }
 
 void TestCore::parallelForTakesEveryPieceOnce() {

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(TextEncoding)
 Q_DECLARE_METATYPE(DateKind)
 
@@ -149,6 +151,9 @@ void TestDistrictLogic::districtNames() {
     for (const char* name : {"beta", "Alpha", ".hidden start", "Gamma"})
         createEmptyDistrict(districtFilePath(folder, QLatin1String(name)));
     QDir(folder).mkdir(QStringLiteral("a folder"));
+    // Neither a named pipe nor a link to nothing is a district.
+    QVERIFY(::mkfifo(QFile::encodeName(districtFilePath(folder, QStringLiteral("pipe"))).constData(), 0600) == 0);
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")), districtFilePath(folder, QStringLiteral("dangling"))));
     QCOMPARE(::districtNames(folder), (QStringList{".hidden start", "Alpha", "beta", "Gamma"}));
 }
 

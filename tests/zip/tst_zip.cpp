@@ -181,6 +181,10 @@ void TestZip::coordinatesInCommaLocale() {
     QVERIFY(comma && point);
     QCOMPARE(*comma, 41.5);
     QCOMPARE(*point, 41.123);
+    // Where the comma is no decimal separator it is no group separator either: "0,045" is not 45.
+    for (const char* text : {"0,045", "1,234", "41,5"})
+        QVERIFY2(!parseCoordinate(QLatin1String(text)), text);
+    QCOMPARE(parseCoordinate(QStringLiteral("41.123")).value_or(0), 41.123);
 }
 
 void TestZip::addStoresValuesBound() {
