@@ -204,9 +204,9 @@ BatchResult convertBatchFile(const BatchJob& job, const BatchProgress& progress,
             result.cancelled = true;
             return result;
         }
-        if (!out.commit())
-            throw std::runtime_error(
-                QStringLiteral("Cannot write \"%1\": %2").arg(job.outputFile, out.errorString()).toStdString());
+        QString reason;
+        if (!commitSaveFile(out, reason))
+            throw std::runtime_error(QStringLiteral("Cannot write \"%1\": %2").arg(job.outputFile, reason).toStdString());
         result.ok = true;
     } catch (const std::exception& e) {
         result.error = QString::fromUtf8(e.what());

@@ -1,5 +1,9 @@
 #include "core/CsvFile.h"
 
+#include "core/Paths.h"
+
+#include <cerrno>
+
 #include "core/ResultTable.h"
 
 #include <cstring>
@@ -43,7 +47,7 @@ CsvFileWriter::CsvFileWriter(const QString& fileName) : m_fileName(fileName), m_
 }
 
 void CsvFileWriter::fail() const {
-    throw std::runtime_error(QStringLiteral("Cannot write \"%1\": %2").arg(m_fileName, m_file.errorString()).toStdString());
+    throw std::runtime_error(QStringLiteral("Cannot write \"%1\": %2").arg(m_fileName, fileWriteError(m_file)).toStdString());
 }
 
 void CsvFileWriter::addField(QByteArrayView utf8) {
@@ -61,6 +65,7 @@ void CsvFileWriter::endLine() {
 }
 
 void CsvFileWriter::flush() {
+    errno = 0;
     if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
         fail();
     m_buffer.clear();
@@ -68,8 +73,9 @@ void CsvFileWriter::flush() {
 
 void CsvFileWriter::commit() {
     flush();
-    if (!m_file.commit())
-        fail();
+    QString reason;
+    if (!commitSaveFile(m_file, reason))
+        throw std::runtime_error(QStringLiteral("Cannot write \"%1\": %2").arg(m_fileName, reason).toStdString());
 }
 
 void writeResultCsv(const ResultTable& table, const QList<int>& columns, const QString& fileName, JobControl* control) {

@@ -150,8 +150,31 @@ void writeTextLines(const QString& fileName, const QStringList& lines) {
         out += line.toUtf8();
         out += "\r\n";
     }
-    if (f.write(out) != out.size() || !f.commit())
-        throw std::runtime_error(QStringLiteral("Cannot write \"%1\": %2").arg(fileName, f.errorString()).toStdString());
+    QString reason;
+    errno = 0;
+    if (f.write(out) != out.size())
+        reason = fileWriteError(f);
+    if (!reason.isEmpty() || !commitSaveFile(f, reason))
+        throw std::runtime_error(QStringLiteral("Cannot write \"%1\": %2").arg(fileName, reason).toStdString());
+}
+
+QString fileWriteError(const QFileDevice& file) {
+    const int code = errno;
+    const QString text = file.errorString();
+    if (!text.isEmpty() && text != QLatin1String("Unknown error"))
+        return text;
+    if (code != 0)
+        return QString::fromLocal8Bit(std::strerror(code));
+    return QStringLiteral("the file could not be written out (is the disk full?)");
+}
+
+bool commitSaveFile(QSaveFile& file, QString& reason) {
+    errno = 0;
+    if (file.flush() && file.commit())
+        return true;
+    reason = fileWriteError(file);
+    file.cancelWriting();
+    return false;
 }
 
 QString withSlash(const QString& path) {

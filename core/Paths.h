@@ -29,6 +29,13 @@ private:
     QString m_reason;
 };
 QByteArray readUserFile(const QString& fileName, qint64 maxBytes);
+// Writes out what a save file still buffers, then renames it into place; false with the reason
+// when either fails (the temporary file is then gone and the old file stays). A full disk is
+// told as such even where commit() alone would report "Unknown error".
+bool commitSaveFile(class QSaveFile& file, QString& reason);
+// Why a write to the file failed, just after it failed: Qt's own text, or the system's where Qt
+// kept none ("Unknown error" on a full disk).
+QString fileWriteError(const class QFileDevice& file);
 // How a text file was written: its byte-order mark, or the 8-bit fallback for text that is not UTF-8.
 enum class TextEncoding { Utf8, Utf8Bom, Utf16LE, Utf16BE, Windows1252 };
 

@@ -180,9 +180,10 @@ void TSettings::writeRaw(const QString& key, const QString& value) {
     }
     const QByteArray out = encodeText(text, ini.encoding);
     QSaveFile f(m_file);
-    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size() || !f.commit())
+    QString reason;
+    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size() || !commitSaveFile(f, reason))
         throw SettingsError(QStringLiteral("Cannot save the setting \"%1\" to \"%2\": %3")
-                                .arg(key, m_file, f.errorString())
+                                .arg(key, m_file, reason.isEmpty() ? f.errorString() : reason)
                                 .toStdString());
     // The next get reads the file again when its time says the copy could be stale.
     m_loaded = false;

@@ -1,5 +1,7 @@
 #include "data/ArchiveExtract.h"
 
+#include "core/Paths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -205,8 +207,9 @@ void extractMember(zip_t* archive, const Member& m, const QString& zipFile, cons
                  .arg(zipFile, m.name)
                  .arg(written)
                  .arg(m.size));
-    if (!out.commit())
-        fail(QStringLiteral("Cannot write %1 while extracting %2: %3.").arg(QDir::toNativeSeparators(target), zipFile, out.errorString()));
+    QString reason;
+    if (!commitSaveFile(out, reason))
+        fail(QStringLiteral("Cannot write %1 while extracting %2: %3.").arg(QDir::toNativeSeparators(target), zipFile, reason));
 }
 
 } // namespace

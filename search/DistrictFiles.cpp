@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <stdexcept>
 
 namespace {
@@ -63,8 +64,12 @@ void writeDistrictFile(const QString& path, const QStringList& counties, TextEnc
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         fail(QStringLiteral("Cannot write the district file"), path, f.errorString());
-    if (f.write(bytes) != bytes.size() || !f.commit())
-        fail(QStringLiteral("Cannot write the district file"), path, f.errorString());
+    QString reason;
+    errno = 0;
+    if (f.write(bytes) != bytes.size())
+        reason = fileWriteError(f);
+    if (!reason.isEmpty() || !commitSaveFile(f, reason))
+        fail(QStringLiteral("Cannot write the district file"), path, reason);
 }
 
 void createEmptyDistrict(const QString& path) {

@@ -1,5 +1,6 @@
 // Message box placement and seam, the error-reporting application, result sorting, CSV export, styles.
 #include "core/Database.h"
+#include "core/Paths.h"
 #include "ui/ErrorApplication.h"
 #include "ui/JobRunner.h"
 #include "ui/GridHelpers.h"
@@ -24,6 +25,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 class TestUi : public QObject {
     Q_OBJECT
 private slots:
@@ -39,6 +43,7 @@ private slots:
     void sortAndExportFollowGridOrder();
     void exportQuotesNullsAndHiddenColumns();
     void cancelledExportAndSortChangeNothing();
+    void writeFailureIsToldAndLeavesNothing();
     void jobWindowCancelsAndHoldsInput_data();
     void jobWindowCancelsAndHoldsInput();
     void jobErrorsReachTheCaller();
@@ -354,6 +359,41 @@ void TestUi::cancelledExportAndSortChangeNothing() {
     table.setOrder(table.sortedOrder(0, true, &running));
     QCOMPARE(table.text(0, 0), QStringLiteral("0"));
     QCOMPARE(table.text(39999, 0), QStringLiteral("39999"));
+}
+
+// A disk that fills up as the last buffered part is written out (here a file size limit, which
+// fails the same way): the reason is told, not "Unknown error", and nothing is left behind.
+void TestUi::writeFailureIsToldAndLeavesNothing() {
+    ResultTable table({QStringLiteral("call")});
+    for (int i = 0; i < 4000; ++i)
+        table.appendRow({QStringLiteral("W%1AW").arg(i)});
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("out.csv")), text = dir.filePath(QStringLiteral("out.txt"));
+    const QStringList lines(4000, QStringLiteral("W1AW"));
+    rlimit before {};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 8192;
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+    QString csvError, textError;
+    try {
+        writeResultCsv(table, {0}, csv);
+    } catch (const std::runtime_error& e) {
+        csvError = QString::fromUtf8(e.what());
+    }
+    try {
+        writeTextLines(text, lines);
+    } catch (const std::runtime_error& e) {
+        textError = QString::fromUtf8(e.what());
+    }
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    for (const QString& error : {csvError, textError}) {
+        QVERIFY2(error.startsWith(QStringLiteral("Cannot write \"")), qPrintable(error));
+        QVERIFY2(!error.contains(QStringLiteral("Unknown error")), qPrintable(error));
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestUi::jobWindowCancelsAndHoldsInput_data() {
