@@ -24,12 +24,23 @@ namespace {
 constexpr int kTileMemory = 600;   // tiles kept in memory before the oldest lot is dropped
 }
 
+// Tiles are some ten kilobytes and one map image a few hundred; an answer far beyond that is
+// not a map, and reading it whole would only fill memory.
+constexpr qint64 kLargestAnswer = qint64(8) << 20;
+const char* const kRefusedProperty = "qmRefused";
+
 QString replyFailure(QNetworkReply* reply) {
+    const QVariant refused = reply->property(kRefusedProperty);
+    if (refused.isValid())
+        return refused.toString();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 0 && (status < 200 || status >= 300)) {
         const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
         return QStringLiteral("HTTP %1 %2").arg(status).arg(reason).trimmed();
     }
+    // The transfer timeout aborts the reply, which Qt then calls cancelled.
+    if (reply->error() == QNetworkReply::OperationCanceledError)
+        return QStringLiteral("the server did not answer within 30 seconds");
     if (reply->error() != QNetworkReply::NoError)
         return reply->errorString();
     return {};
@@ -97,6 +108,12 @@ QNetworkReply* MapView::get(const QUrl& url) {
     request.setTransferTimeout(30000);
     QNetworkReply* reply = m_network.get(request);
     m_pending.insert(reply, url.toString());
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
+        if ((received > kLargestAnswer || total > kLargestAnswer) && !reply->property(kRefusedProperty).isValid()) {
+            reply->setProperty(kRefusedProperty, QStringLiteral("the answer is larger than %1 MiB").arg(kLargestAnswer >> 20));
+            reply->abort();
+        }
+    });
     return reply;
 }
 

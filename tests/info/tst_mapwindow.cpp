@@ -124,6 +124,8 @@ void TestMapWindow::staticMapFailureIsShown_data() {
     QTest::newRow("not found") << 404 << QByteArray("<html>no</html>") << "HTTP 404 Not Found";
     QTest::newRow("forbidden key") << 403 << QByteArray("The provided API key is invalid.") << "HTTP 403";
     QTest::newRow("not an image") << 200 << QByteArray("<html>hello</html>") << "no image";
+    // Far more than any map: refused once that much has come, not read whole into memory.
+    QTest::newRow("endless answer") << 200 << QByteArray((9 << 20) + 1, 'x') << "larger than 8 MiB";
     QTest::newRow("nobody listens") << 0 << QByteArray() << "refused";
 }
 
