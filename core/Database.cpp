@@ -105,7 +105,6 @@ bool Database::tableExists(const QString& table) {
                   {table}).toInt() != 0;
 }
 
-qint64 Database::lastInsertRowId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
 int Database::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
 
 void Database::beginTransaction() { exec(QStringLiteral("BEGIN")); }
@@ -139,11 +138,6 @@ Statement::~Statement() {
 void Statement::bind(int index, const QString& value) {
     const QByteArray utf8 = value.toUtf8();
     if (sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) != SQLITE_OK)
-        m_database->throwError(m_sql);
-}
-
-void Statement::bindText(int index, const char* utf8, int bytes) {
-    if (sqlite3_bind_text(m_stmt, index, utf8, bytes, SQLITE_TRANSIENT) != SQLITE_OK)
         m_database->throwError(m_sql);
 }
 

@@ -53,7 +53,6 @@ public:
     // First column of the first row of a query, or an invalid QVariant when no row.
     QVariant scalar(const QString& sql, const QVariantList& params = {});
     bool tableExists(const QString& table);
-    qint64 lastInsertRowId() const;
     int changes() const;
 
     void beginTransaction();
@@ -84,7 +83,6 @@ public:
     void bind(int index, qint64 value);
     void bind(int index, double value);
     void bind(int index, const QVariant& value);
-    void bindText(int index, const char* utf8, int bytes);   // fast path for the importers
     // No copy: the text must stay unchanged until the statement is next reset (execute() resets).
     void bindStaticText(int index, const char* utf8, int bytes);
     void bindAll(const QVariantList& values);

@@ -206,11 +206,6 @@ std::string_view CountyTable::county(std::string_view zip) const {
     return index == kUnset ? std::string_view() : std::string_view(m_names[index]);
 }
 
-QString CountyTable::ParseCounty(const QString& v) const {
-    const QByteArray utf8 = v.toUtf8();
-    return toQString(county(bytetext::view(utf8)));
-}
-
 // ---------------------------------------------------------------------------
 // Row buffer
 

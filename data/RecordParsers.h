@@ -32,7 +32,6 @@ public:
     void insert(std::string_view zip, std::string_view county);   // the first row of a zip wins
     // County of the first five characters of the zip code; empty when shorter or not found.
     std::string_view county(std::string_view zip) const;
-    QString ParseCounty(const QString& v) const;
     size_t size() const { return m_size; }
 
 private:

@@ -20,7 +20,7 @@ QLabel* captionLabel(QWidget* parent, const char* name, const QString& text) {
 } // namespace
 
 TfrmDataProcess::TfrmDataProcess(QWidget* owner, TDataType dataType, const QString& fileName, const ImportJob& job)
-    : QDialog(owner), _DataType(dataType), _FileName(fileName), m_job(job) {
+    : QDialog(owner), m_dataType(dataType), m_fileName(fileName), m_job(job) {
     m_job.kind = dataType;
     m_job.sourceFile = fileName;
     m_result.kind = dataType;
@@ -79,8 +79,8 @@ void TfrmDataProcess::showEvent(QShowEvent* event) {
 }
 
 void TfrmDataProcess::FormShow() {
-    txtFileName->setText(_FileName);
-    txtRecordType->setText(importCaption(_DataType));
+    txtFileName->setText(m_fileName);
+    txtRecordType->setText(importCaption(m_dataType));
     m_worker = new ImportThread(m_job, this);
     connect(m_worker, &ImportThread::begun, this, [this](qint64 total) { showTotal(total); });
     connect(m_worker, &ImportThread::progress, this, [this](qint64 done, qint64 total) {
@@ -114,9 +114,9 @@ void TfrmDataProcess::askToCancel() {
     const MsgButton answer = CenteredMessageDialog(
         this,
         m_setting == ImportSetting::Update
-            ? QStringLiteral("Stop the import of \"%1\"? %2").arg(_FileName, importFailureOutcome(m_setting))
+            ? QStringLiteral("Stop the import of \"%1\"? %2").arg(m_fileName, importFailureOutcome(m_setting))
             : QStringLiteral("Stop the import of \"%1\"? Nothing of this file will be kept; it will be imported again at the next start.")
-                  .arg(_FileName),
+                  .arg(m_fileName),
         MsgKind::Confirmation, MsgButton::Yes | MsgButton::No);
     // The worker may have ended while the question was open; then there is nothing to stop.
     if (answer == MsgButton::Yes && isRunning())

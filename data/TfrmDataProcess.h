@@ -47,8 +47,8 @@ private:
     void askToCancel();
     void showTotal(qint64 lines);
 
-    TDataType _DataType;
-    QString _FileName;
+    TDataType m_dataType;
+    QString m_fileName;
     ImportJob m_job;
     ImportThread* m_worker = nullptr;
     ImportResult m_result;
