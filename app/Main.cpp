@@ -111,7 +111,7 @@ void TForm1::FormCreate() {
         CenteredMessageDialog(this, text, MsgKind::Warning, MsgButton::Ok);
     });
     Settings = std::make_unique<TSettings>(App.SettingsFile);
-    m_services = loadServiceConfig();
+    m_services = loadServiceConfig(&m_servicesNotice);
 
     StyleList = StyleManager::styleNames();
     std::sort(StyleList.begin(), StyleList.end(),

@@ -152,6 +152,7 @@ private:
     ImportReport m_importReport;     // what the last database check imported, missed and skipped
     QList<ArchiveFailure> m_fetchFailures;   // archives the start-up could not fetch, told with the check
     ServiceConfig m_services;
+    QString m_servicesNotice;   // told once, with the first data status
     std::function<DownloadOutcome(const QString&, const QString&)> m_downloadStep;
     UpdateSequence* m_sequence = nullptr;
     int m_busy = 0;   // long work in progress: the window does not close

@@ -94,7 +94,10 @@ void TForm1::showUnpacking(bool busy, const QString& caption) {
     menuBar()->setEnabled(!busy);
 }
 
-void TForm1::showDataStatus() { setStatusText(licenceDataStatus(DM.condb)); }
+void TForm1::showDataStatus() {
+    const QString status = licenceDataStatus(DM.condb);
+    setStatusText(m_servicesNotice.isEmpty() ? status : status + QStringLiteral("; ") + std::exchange(m_servicesNotice, QString()));
+}
 
 void TForm1::setStatusText(const QString& text) {
     // A status text never widens the window; cut short, it is whole in its tool-tip.

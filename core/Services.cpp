@@ -99,11 +99,15 @@ ServiceConfig loadServiceConfig(const QString& iniFile) {
     return c;
 }
 
-ServiceConfig loadServiceConfig() {
+ServiceConfig loadServiceConfig(QString* notice) {
     try {
         return loadServiceConfig(findShippedFile(QStringLiteral("services.ini")));
     } catch (const std::runtime_error&) {
-        return ServiceConfig();
+        const ServiceConfig builtIn;
+        if (notice)
+            *notice = QStringLiteral("services.ini was not found: the built-in servers are used (%1, %2)")
+                          .arg(builtIn.FccDataServer, builtIn.CanadaDataServer);
+        return builtIn;
     }
 }
 

@@ -38,7 +38,9 @@ struct ServiceConfig {
 
 // services.ini from the places findShippedFile searches; the built-in values when
 // the file is absent. A key left out keeps its built-in value.
-ServiceConfig loadServiceConfig();
+// The shipped services.ini. Without one the built-in servers are used, and `notice`, when given,
+// says so and names them (the program tells it once; an installation without the file is broken).
+ServiceConfig loadServiceConfig(QString* notice = nullptr);
 ServiceConfig loadServiceConfig(const QString& iniFile);
 
 // The update rule: true when, at any of the four places, the published number is greater than

@@ -656,6 +656,23 @@ void TestCore::serviceConfigFromFile() {
     QCOMPARE(c.setupDownloadUrl(), QStringLiteral("http://127.0.0.1:9/files/quillmarsh_setup.exe"));
     // The shipped file names no update site, so the check is off.
     QCOMPARE(loadServiceConfig().versionFileUrl(), QString());
+    QString notice;
+    loadServiceConfig(&notice);
+    QVERIFY2(notice.isEmpty(), qPrintable(notice));
+    {
+        // Nowhere to be found: the built-in servers, named in the notice.
+        const QString before = QDir::currentPath();
+        const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+        QTemporaryDir empty;
+        QDir::setCurrent(empty.path());
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(empty.path()));
+        const ServiceConfig fallback = loadServiceConfig(&notice);
+        QDir::setCurrent(before);
+        qputenv("XDG_DATA_DIRS", dataDirs);
+        QCOMPARE(fallback.amateurArchiveUrl(), ServiceConfig().amateurArchiveUrl());
+        QVERIFY2(notice.startsWith(QStringLiteral("services.ini was not found")) && notice.contains(ServiceConfig().FccDataServer),
+                 qPrintable(notice));
+    }
     QCOMPARE(loadServiceConfig(dir.filePath(QStringLiteral("absent.ini"))).amateurArchiveUrl(), ServiceConfig().amateurArchiveUrl());
 }
 
