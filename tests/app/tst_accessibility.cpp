@@ -11,6 +11,7 @@
 #include "search/TTableResults.h"
 #include "search/TfrmQuery.h"
 #include "setup/TfrmSetup.h"
+#include "MainWindowFixture.h"
 #include "tests/support/Fixtures.h"
 #include "ui/MessageDialog.h"
 #include "zip/TfrmPostalEditor.h"
@@ -134,10 +135,7 @@ void TestAccessibility::initTestCase() {
 
 void TestAccessibility::init() {
     m_dm = std::make_unique<TDM>();
-    m_form = std::make_unique<TForm1>(*m_dm);
-    m_form->setImportStep([](const ImportJob&) { QFAIL("the fixture databases are full; nothing is imported"); });
-    m_form->setDownloadStep([](const QString&, const QString&) { return false; });
-    m_form->FormActivate();
+    m_form = activatedMainWindow(*m_dm);
     m_quietBoxes = std::make_unique<ScopedDialogAnswers>();
 }
 

@@ -3,6 +3,7 @@
 #include "licence/RecordGeometry.h"
 #include "core/TimeText.h"
 #include "data/WebRequest.h"
+#include "MainWindowFixture.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/TestHttpServer.h"
 #include "ui/MessageDialog.h"
@@ -30,10 +31,7 @@ void TestLookup::initTestCase() {
 void TestLookup::init() {
     TSettings(programDataPath() + QStringLiteral("Quillmarsh.cfg")).SaveSetting(QStringLiteral("DisType"), 1);
     m_dm = std::make_unique<TDM>();
-    m_form = std::make_unique<TForm1>(*m_dm);
-    m_form->setImportStep([](const ImportJob&) { QFAIL("the fixture databases are full; nothing is imported"); });
-    m_form->setDownloadStep([](const QString&, const QString&) { return false; });
-    m_form->FormActivate();
+    m_form = activatedMainWindow(*m_dm);
     // Tests that look at messages open their own scope; this one keeps stray boxes from blocking.
     m_quietBoxes = std::make_unique<ScopedDialogAnswers>();
 }
