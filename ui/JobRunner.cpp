@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
-#include <QKeyEvent>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
@@ -65,12 +65,7 @@ public:
     }
 
 protected:
-    void keyPressEvent(QKeyEvent* e) override {
-        if (e->key() == Qt::Key_Escape)
-            requestCancel();
-        else
-            QDialog::keyPressEvent(e);
-    }
+    // Escape reaches reject(); closing the window asks the same.
     void closeEvent(QCloseEvent* e) override {
         requestCancel();
         e->ignore();
