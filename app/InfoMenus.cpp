@@ -25,7 +25,7 @@ void TForm1::wireInfoMenus() {
     }));
     connect(menuAction("mniGoogleMaps1"), &QAction::triggered, this, reporting([this] {
         const TAppContext ctx = context();
-        const auto centre = zipCoordinates(ctx.DM.Zipdb, ctx.DM.ZipQuery, ctx.App.CurrentZip);
+        const auto centre = zipCoordinates(ctx.DM.Zipdb, ctx.App.CurrentZip);
         const QString noCentre = ctx.App.CurrentZip.isEmpty()
                                      ? QStringLiteral("No US record has been shown yet: there is no place to show on the map.")
                                      : QStringLiteral("The zip code %1 of the record is not in the zip table: there is no place "

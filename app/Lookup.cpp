@@ -21,69 +21,67 @@ void TForm1::cbbResultsChange(const QString& text) {
     FetchCallsign(text, true);
 }
 
-Query* TForm1::FetchCallsign(const QString& strcallsign, bool Display) {
+CallRecord TForm1::FetchCallsign(const QString& strcallsign, bool Display) {
     // Whatever the look-up shows or says, the next call can be typed at once.
     struct FocusBack {
         QLineEdit* edit;
         ~FocusBack() { edit->setFocus(); }
     } focusBack{edtSearch};
     const QString text = callSignPattern(strcallsign);
+    CallRecord record;
     switch (callCountry(text)) {
     case CallCountry::UnitedStates: {
         // Hide before show: for a moment both groups would otherwise be laid out.
         grpcdn->hide();
         grpUSA->show();
-        Query* result = &Lookup(text);
-        // A wildcard that matches one call sign lists it and shows its full record at once.
-        if (hasSqlWildcard(text) && result->recordCount() == 1)
-            result = &LookupExact(result->value(0, 0).toString());
-        Query& q = *result;
-        if (q.recordCount() == 1 && Display) {
+        const QStringList calls = Lookup(text);
+        // A wildcard that matches one call sign lists it and shows its full record at once; a
+        // plain call comes back as itself.
+        if (calls.size() != 1)
+            return record;
+        const UsLookup found = LookupExact(calls.first());
+        if (!found.found())
+            return record;
+        record.us = found.licence;
+        if (Display) {
             if (rbAmateur->isChecked())
-                DisplayRecord(q);
+                DisplayRecord(*record.us);
             else
-                DisplayRecordGMRS(q);
+                DisplayRecordGMRS(*record.us);
         }
-        return &q;
+        return record;
     }
     case CallCountry::Canada: {
         grpUSA->hide();
         grpcdn->show();
-        Query& q = LookupCDn(text);
-        if (q.recordCount() == 1) {
+        record.canadian = LookupCDn(text);
+        if (record.canadian) {
             if (Display)
-                DisplayRecordCDN(q);
-            return &q;
+                DisplayRecordCDN(*record.canadian);
+            return record;
         }
         edtSearch->clear();
         CenteredMessageDialog(this, QStringLiteral("Records for callsigns outside of the US and Canada are not available"),
                               MsgKind::Information, MsgButton::Ok);
-        return nullptr;
+        return record;
     }
     case CallCountry::Other: break;
     }
     CenteredMessageDialog(this, QStringLiteral("Records for stations outside the US and Canada are to supported"),
                           MsgKind::Information, MsgButton::Ok);
-    return nullptr;
+    return record;
 }
 
-Query& TForm1::Lookup(const QString& callsign) {
+QStringList TForm1::Lookup(const QString& callsign) {
     {
         const QSignalBlocker block(cbbResults);
         static_cast<QStringListModel*>(cbbResults->model())->setStringList({});
     }
     ClearResults();
-    Query& q = DM.dbQuery;
     if (!hasSqlWildcard(callsign))
-        return LookupExact(callsign);
+        return {callsign};
 
     const QStringList calls = matchingCallSigns(DM.condb, selectedService(), callsign);
-    // The data set holds the list too, as the callers count and read it.
-    QVector<QVariantList> rows;
-    rows.reserve(calls.size());
-    for (const QString& call : calls)
-        rows.push_back({call});
-    q.assign({QStringLiteral("call_sign")}, std::move(rows));
     if (!calls.isEmpty()) {
         const QSignalBlocker block(cbbResults);
         static_cast<QStringListModel*>(cbbResults->model())->setStringList(calls);
@@ -95,21 +93,20 @@ Query& TForm1::Lookup(const QString& callsign) {
         cbbResults->show();
         edtSearch->clear();
     }
-    return q;
+    return calls;
 }
 
-Query& TForm1::LookupExact(const QString& callsign) {
-    Query& q = DM.dbQuery;
-    if (!lookupUsCall(DM.condb, q, selectedService(), callsign))
+UsLookup TForm1::LookupExact(const QString& callsign) {
+    const UsLookup found = findUsLicence(DM.condb, selectedService(), callsign);
+    if (found.outcome == UsLookupOutcome::NotFound)
         CenteredMessageDialog(this, QStringLiteral("No records found"), MsgKind::Information, MsgButton::Ok);
-    return q;
+    return found;
 }
 
-Query& TForm1::LookupCDn(const QString& callsign) {
+std::optional<CanadianLicence> TForm1::LookupCDn(const QString& callsign) {
     cbbResults->hide();
     ClearResults();
-    lookupCanadianCall(DM.condb, DM.dbQueryCDN, callsign);
-    return DM.dbQueryCDN;
+    return findCanadianLicence(DM.condb, callsign);
 }
 
 LicenceService TForm1::selectedService() const { return rbAmateur->isChecked() ? LicenceService::Amateur : LicenceService::Gmrs; }

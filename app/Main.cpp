@@ -302,7 +302,7 @@ void TForm1::FormActivate() {
     // start-up reaches the import of the shipped zip list.
     if (DM.Zipdb.isOpen())
         ensureZipTable(DM.Zipdb);
-    GetStateList(DM.Zipdb, DM.ZipQuery, App.StateList);
+    GetStateList(DM.Zipdb, App.StateList);
     if (!QDir(App.DistrictsPath).exists())
         CreateDistrictFolders();
 
@@ -321,7 +321,7 @@ void TForm1::filesChecked(const UpdateOutcome& outcome) {
     // On a first start the zip table was empty when the state list was read; read it again so
     // every state gets its district folder.
     if (App.StateList.isEmpty()) {
-        GetStateList(DM.Zipdb, DM.ZipQuery, App.StateList);
+        GetStateList(DM.Zipdb, App.StateList);
         CreateDistrictFolders();
     }
     Timer1->start();

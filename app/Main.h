@@ -70,14 +70,17 @@ public:
     ServiceConfig& services() { return m_services; }
 
     // Look-up.
-    Query* FetchCallsign(const QString& strcallsign, bool Display);
-    Query& Lookup(const QString& callsign);
-    Query& LookupCDn(const QString& callsign);
+    // The record the look-up settled on (shown when Display is true); nothing when the text
+    // names no single record.
+    CallRecord FetchCallsign(const QString& strcallsign, bool Display);
+    // The wildcard list (into the drop-down), or for a plain call its exact look-up's call.
+    QStringList Lookup(const QString& callsign);
+    std::optional<CanadianLicence> LookupCDn(const QString& callsign);
     // The exact US look-up with the previous-call fall-back (the drop-down is left alone).
-    Query& LookupExact(const QString& callsign);
-    void DisplayRecord(const Query& query);
-    void DisplayRecordGMRS(const Query& query);
-    void DisplayRecordCDN(const Query& query);
+    UsLookup LookupExact(const QString& callsign);
+    void DisplayRecord(const UsLicence& licence);
+    void DisplayRecordGMRS(const UsLicence& licence);
+    void DisplayRecordCDN(const CanadianLicence& licence);
 
     // How CheckDatabases runs one import: the import window by default. A step set here gets
     // every due source, found or not.

@@ -38,37 +38,32 @@ void showFigures(QWidget* group, const PlaceFigures& f, const char* lat, const c
 
 } // namespace
 
-void TForm1::DisplayRecord(const Query& query) {
+void TForm1::DisplayRecord(const UsLicence& licence) {
     const int offset = GlobalProps.IsUTC(*Settings) ? 0 : LocalUtcOffsetSeconds();
-    if (query.recordCount() == 0)
-        return;
     edtSearch->clear();
     const bool amateur = rbAmateur->isChecked();
-    const QVariant frn = query.value(0, QStringLiteral("frn"));
-    const QString call = query.text(0, QStringLiteral("call_sign"));
-    setText(grpUSA, "edtCallsign", call);
-    App.CurrentCallsign = call;
-    App.CurrentUSI = query.text(0, QStringLiteral("unique_system_identifier"));
+    setText(grpUSA, "edtCallsign", licence.callSign);
+    App.CurrentCallsign = licence.callSign;
+    App.CurrentUSI = licence.usi;
     if (amateur) {
-        setText(grpUSA, "edPreviousCall", query.text(0, QStringLiteral("previous_callsign")));
-        setText(grpUSA, "edtLicense", LicenseClassName(query.text(0, QStringLiteral("operator_class"))));
+        setText(grpUSA, "edPreviousCall", licence.previousCall);
+        setText(grpUSA, "edtLicense", LicenseClassName(licence.operatorClass));
     }
-    setText(grpUSA, "edtExpireDate", query.text(0, QStringLiteral("expired_date")));
-    setText(grpUSA, "edtIssueDate", query.text(0, QStringLiteral("grant_date")));
+    setText(grpUSA, "edtExpireDate", licence.expires);
+    setText(grpUSA, "edtIssueDate", licence.granted);
 
-    setText(grpUSA, "edtName", licenseeName(query));
-    const QString address = streetOrPoBox(query);
+    setText(grpUSA, "edtName", licenseeName(licence));
+    const QString address = streetOrPoBox(licence);
     setText(grpUSA, "edtAddress", address);
     App.CurrentAddress = address;
-    App.CurrentCity = query.text(0, QStringLiteral("city"));
-    App.CurrentState = query.text(0, QStringLiteral("state"));
+    App.CurrentCity = licence.city;
+    App.CurrentState = licence.state;
     setText(grpUSA, "edtCity", App.CurrentCity);
     setText(grpUSA, "edtState", App.CurrentState);
-    const QString zip = query.text(0, QStringLiteral("zip_code"));
-    App.CurrentZip = zip;
-    setText(grpUSA, "edtPostal", zip);
+    App.CurrentZip = licence.zip;
+    setText(grpUSA, "edtPostal", licence.zip);
 
-    const ZipGeography place = zipGeography(DM.Zipdb, DM.ZipQuery, usZipKey(zip));
+    const ZipGeography place = zipGeography(DM.Zipdb, usZipKey(licence.zip));
     if (place.found) {
         setText(grpUSA, "edtCounty", place.county);
         const TDisType unit = GlobalProps.DisType(*Settings);
@@ -77,48 +72,42 @@ void TForm1::DisplayRecord(const Query& query) {
         lblDistance->setText(distanceCaption(unit));
     }
 
-    const QString other =
-        otherServiceCallSign(DM.condb, DM.dbQuery, amateur ? LicenceService::Amateur : LicenceService::Gmrs, frn);
-    if (DM.dbQuery.recordCount() > 0) {
+    const std::optional<QString> other =
+        otherServiceCallSign(DM.condb, amateur ? LicenceService::Amateur : LicenceService::Gmrs, licence.frn);
+    if (other) {
         lblOthercall->setText(amateur ? QStringLiteral("GMRS Callsign") : QStringLiteral("Amatuer Callsign"));
         lblOthercall->show();
-        edtOtherCall->setText(other);
+        edtOtherCall->setText(*other);
         edtOtherCall->show();
     }
 }
 
-void TForm1::DisplayRecordGMRS(const Query& query) { DisplayRecord(query); }
+void TForm1::DisplayRecordGMRS(const UsLicence& licence) { DisplayRecord(licence); }
 
-void TForm1::DisplayRecordCDN(const Query& query) {
+void TForm1::DisplayRecordCDN(const CanadianLicence& c) {
     const int offset = GlobalProps.IsUTC(*Settings) ? 0 : LocalUtcOffsetSeconds();
-    if (query.recordCount() == 0)
-        return;
     edtSearch->clear();
-    const QString call = query.text(0, QStringLiteral("callsign"));
-    setText(grpcdn, "CDNedtCallsign", call);
-    App.CurrentCallsign = call;
-    setText(grpcdn, "CDNedtFirstName", query.text(0, QStringLiteral("first_name")));
-    setText(grpcdn, "CDNedtsurname", query.text(0, QStringLiteral("surname")));
-    setText(grpcdn, "CDNedtAddress", query.text(0, QStringLiteral("address_line")));
-    setText(grpcdn, "CDNedtCity", query.text(0, QStringLiteral("city")));
-    setText(grpcdn, "CDNedtProv", query.text(0, QStringLiteral("prov")));
-    const QString postal = query.text(0, QStringLiteral("postal_code"));
-    setText(grpcdn, "CDNedtPostal", postal);
-    setText(grpcdn, "CDNedtqual_a", query.text(0, QStringLiteral("qual_a")));
-    setText(grpcdn, "CDNedtqual_b", query.text(0, QStringLiteral("qual_b")));
-    setText(grpcdn, "CDNedtQual_C", query.text(0, QStringLiteral("qual_c")));
-    setText(grpcdn, "CDNedtQual_D", query.text(0, QStringLiteral("qual_d")));
+    setText(grpcdn, "CDNedtCallsign", c.callSign);
+    App.CurrentCallsign = c.callSign;
+    setText(grpcdn, "CDNedtFirstName", c.firstName);
+    setText(grpcdn, "CDNedtsurname", c.surname);
+    setText(grpcdn, "CDNedtAddress", c.address);
+    setText(grpcdn, "CDNedtCity", c.city);
+    setText(grpcdn, "CDNedtProv", c.province);
+    setText(grpcdn, "CDNedtPostal", c.postalCode);
+    setText(grpcdn, "CDNedtqual_a", c.qualA);
+    setText(grpcdn, "CDNedtqual_b", c.qualB);
+    setText(grpcdn, "CDNedtQual_C", c.qualC);
+    setText(grpcdn, "CDNedtQual_D", c.qualD);
 
-    const QString club1 = query.text(0, QStringLiteral("club_name1"));
-    const QString club2 = query.text(0, QStringLiteral("club_name2"));
-    const bool club = !club1.isEmpty() || !club2.isEmpty();
-    setText(grpcdn, "CDNedtClubName1", club ? club1 + QLatin1Char(' ') + club2 : QString());
-    setText(grpcdn, "CDNedtclub_address", club ? query.text(0, QStringLiteral("club_address")) : QString());
-    setText(grpcdn, "CDNedtclub_city", club ? query.text(0, QStringLiteral("club_city")) : QString());
-    setText(grpcdn, "CDNedtClub_Prov", club ? query.text(0, QStringLiteral("club_prov")) : QString());
-    setText(grpcdn, "CDNedtClub_Postal", club ? query.text(0, QStringLiteral("club_postal")) : QString());
+    const bool club = !c.clubName1.isEmpty() || !c.clubName2.isEmpty();
+    setText(grpcdn, "CDNedtClubName1", club ? c.clubName1 + QLatin1Char(' ') + c.clubName2 : QString());
+    setText(grpcdn, "CDNedtclub_address", club ? c.clubAddress : QString());
+    setText(grpcdn, "CDNedtclub_city", club ? c.clubCity : QString());
+    setText(grpcdn, "CDNedtClub_Prov", club ? c.clubProvince : QString());
+    setText(grpcdn, "CDNedtClub_Postal", club ? c.clubPostalCode : QString());
 
-    const ZipGeography place = zipGeography(DM.Zipdb, DM.ZipQuery, canadianPostalKey(postal));
+    const ZipGeography place = zipGeography(DM.Zipdb, canadianPostalKey(c.postalCode));
     if (place.found) {
         const TDisType unit = GlobalProps.DisType(*Settings);
         showFigures(grpcdn, placeFiguresAt(place, unit, offset), "CDNedtLatitude", "CDNedtLongitude", "CDNedtGrid", "CDNAzimuth",

@@ -110,7 +110,7 @@ int main(int argc, char* argv[]) {
         dm.Zipdb.open(folder + QStringLiteral("postal.db"));
         for (const QString& p : std::as_const(pragmas))
             dm.condb.exec(QStringLiteral("pragma ") + p);
-        GetStateList(dm.Zipdb, dm.ZipQuery, values.StateList);
+        GetStateList(dm.Zipdb, values.StateList);
 
         // The county with the most active amateur licences, and the ten largest of its state.
         Query top;

@@ -227,6 +227,7 @@ int main(int argc, char* argv[]) {
     try {
         TDM dm;
         dm.condb.open(args[1]);
+        Query asWrittenRows;   // the rows of a search read as one data set, for comparison
         TSettings settings(tmp.filePath(QStringLiteral("Quillmarsh.cfg")));
         TGlobalProps props;
         TAppValues values;
@@ -256,9 +257,9 @@ int main(int argc, char* argv[]) {
             for (const QString& v : vals) {
                 const SearchSql s = usSearchSql(e.field, true, true, v);
                 ours.push_back(timeMs([&] { rowsSum += fetchSearchRows(&owner, dm.condb.fileName(), s)->rowCount(); }));
-                base.push_back(timeMs([&] { asWritten.dbQuery.open(asWritten.condb, asWrittenText(s)); }));
+                base.push_back(timeMs([&] { asWrittenRows.open(asWritten.condb, asWrittenText(s)); }));
             }
-            asWritten.dbQuery.close();
+            asWrittenRows.close();
             worstExact = std::max(worstExact, median(ours));
             out << "  " << e.name << ": median " << ms(median(ours)) << " ms, p95 " << ms(percentile(ours, 0.95)) << " ms, mean rows "
                 << rowsSum / std::max<qsizetype>(1, vals.size()) << "; as written " << ms(median(base)) << " ms; ratio "
@@ -315,10 +316,10 @@ int main(int argc, char* argv[]) {
                 out << "  column widths against measuring every cell: "
                     << (runWindow(ctx, s, 0, tmp.filePath(QStringLiteral("w.csv")), true).widthMismatches == 0 ? "all equal" : "DIFFER") << "\n";
             if (fullBaseline) {
-                const double base = timeMs([&] { dm.dbQuery.open(dm.condb, asWrittenText(s)); });
+                const double base = timeMs([&] { asWrittenRows.open(dm.condb, asWrittenText(s)); });
                 out << "  as written (ordering in the SQL, rows in the data module's row set): " << ms(base) << " ms, peak "
                     << peakKiB() / 1024 << " MiB; ratio to the window shown " << QString::number(base / median(shown), 'f', 1) << "x\n";
-                dm.dbQuery.close();
+                asWrittenRows.close();
             }
         }
         // Leading wildcard on last names. After the window, because the text as written walks the
@@ -330,8 +331,8 @@ int main(int argc, char* argv[]) {
             qsizetype rows = 0;
             for (int i = 0; i < repeat; ++i)
                 ours.push_back(timeMs([&] { rows = fetchSearchRows(&owner, dm.condb.fileName(), s)->rowCount(); }));
-            const double base = timeMs([&] { dm.dbQuery.open(dm.condb, asWrittenText(s)); });
-            dm.dbQuery.close();
+            const double base = timeMs([&] { asWrittenRows.open(dm.condb, asWrittenText(s)); });
+            asWrittenRows.close();
             out << "%son on amateur last names: " << rows << " rows; median " << ms(median(ours)) << " ms over " << repeat
                 << " runs; as written " << ms(base) << " ms (one run); ratio " << QString::number(base / median(ours), 'f', 1)
                 << "x; target 2000 ms: " << (median(ours) <= 2000 ? "met" : "MISSED") << "\n";

@@ -1,6 +1,6 @@
 #pragma once
 // TDM: the data module, owning the connection to the licence database (condb) and to the zip
-// database (Zipdb) for the whole run, and the shared data sets the windows read through.
+// database (Zipdb) for the whole run, and the data sets windows show.
 // Collaborators: TForm1 (opens the connections at first activation), every reader.
 
 #include "core/Database.h"
@@ -11,10 +11,6 @@ public:
     Database condb;
     Database Zipdb;
 
-    Query dbQuery;      // on condb: look-ups, record display, searches, batch conversion
-    Query dbQueryCDN;   // on condb: the Canadian record shown in the main window
-    Query ZipQuery;     // on Zipdb: zip, county and state look-ups
+    // Look-ups and searches answer with values; what stays shared is what a window shows live.
     Query QuerySearch;  // on Zipdb: the zip editor's grid
-    Query QueryAdd;
-    Query QueryUpdate;
 };

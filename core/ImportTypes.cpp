@@ -1,5 +1,7 @@
 #include "core/ImportTypes.h"
 
+#include "core/ZipCodes.h"
+
 QString dataTypeName(TDataType kind) {
     switch (kind) {
     case TDataType::AMT_EN: return QStringLiteral("AMT_EN");
@@ -23,7 +25,7 @@ QString dataTypeTable(TDataType kind) {
     case TDataType::AMT_HD:
     case TDataType::GMRS_HD: return QStringLiteral("FCC_HD");
     case TDataType::CDN: return QStringLiteral("canada");
-    case TDataType::ZIP: return QStringLiteral("zipcodes");
+    case TDataType::ZIP: return zipTableName();
     }
     return QString();
 }

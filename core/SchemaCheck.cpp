@@ -2,6 +2,7 @@
 
 #include "core/Paths.h"
 #include "core/SourceRecord.h"
+#include "core/ZipCodes.h"
 
 #include <stdexcept>
 
@@ -16,7 +17,7 @@ void runSchemaScript(Database& db, const QString& scriptName) {
 }
 
 void ensureZipTable(Database& zipdb) {
-    if (!zipdb.tableExists(QStringLiteral("zipcodes"))) {
+    if (!zipTableExists(zipdb)) {
         runSchemaScript(zipdb, QStringLiteral("postal.sql"));
         zipdb.close();
         zipdb.open();

@@ -1,16 +1,11 @@
 #include "core/SharedRoutines.h"
 
 #include "core/Version.h"
+#include "core/ZipCodes.h"
 
 #include <QFileInfo>
 
-void GetStateList(Database& zipdb, Query& zipQuery, QStringList& list) {
-    zipQuery.open(zipdb, QStringLiteral("select distinct state from zipcodes where state !='' and state not in"
-                                        "('NL','AB','NS','PE','NB','QC','ON','MB','SK','BC','NU','NT','YT','AA','AP','AS','AE')"
-                                        " order by state"));
-    for (int i = 0; i < zipQuery.recordCount(); ++i)
-        list << zipQuery.value(i, 0).toString();
-}
+void GetStateList(Database& zipdb, QStringList& list) { list << usStateCodes(zipdb); }
 
 TEXEVersionData ReadVersionData(const QString& exeFileName) {
     TEXEVersionData v;

@@ -4,7 +4,6 @@
 // Collaborators: TDM (zip connection), the update check, the About window.
 
 #include "core/Database.h"
-#include "core/Query.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,8 +24,8 @@ struct TEXEVersionData {
 };
 
 // Appends the US state codes of the zip table (provinces, military codes and American Samoa left
-// out), sorted; the list is not emptied first. Leaves the query open on its result.
-void GetStateList(Database& zipdb, Query& zipQuery, QStringList& list);
+// out), sorted; the list is not emptied first.
+void GetStateList(Database& zipdb, QStringList& list);
 
 // The program's version strings; the file name only fills OriginalFileName/InternalName.
 TEXEVersionData ReadVersionData(const QString& exeFileName);

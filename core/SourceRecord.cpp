@@ -1,5 +1,7 @@
 #include "core/SourceRecord.h"
 
+#include "core/ZipCodes.h"
+
 #include <QDateTime>
 
 namespace {
@@ -69,7 +71,7 @@ void adoptLoadedTables(Database& db) {
     if (db.tableExists(kNotes))
         return;
     const bool licences = db.tableExists(QStringLiteral("canada"));
-    const bool zips = db.tableExists(QStringLiteral("zipcodes"));
+    const bool zips = zipTableExists(db);
     TransactionGuard tx(db);
     // The notes table is made even when nothing is loaded yet: from now on its notes decide.
     createNotes(db);

@@ -2,6 +2,7 @@
 
 #include "core/Database.h"
 #include "core/SourceRecord.h"
+#include "core/ZipCodes.h"
 #include "data/ByteText.h"
 #include "data/LineReader.h"
 #include "data/RecordParsers.h"
@@ -32,7 +33,7 @@ QString insertSql(TDataType kind) {
     case TDataType::CDN:
         return QStringLiteral("insert into canada values(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15,?16,?17,?18)");
     case TDataType::ZIP:
-        return QStringLiteral("insert into zipcodes (zip,city,state,latitude,longitude,county) values(?1,?2,?3,?4,?5,?6)");
+        return zipInsertSql();
     case TDataType::GMRS_AM: break;
     }
     throw std::runtime_error("There is no import for GMRS AM records");
@@ -170,7 +171,7 @@ void ImportEngine::load(Database& db, Stats& st) {
         QFileInfo::exists(m_job.zipDatabaseFile)) {
         Database zipdb;
         zipdb.open(m_job.zipDatabaseFile);
-        if (zipdb.tableExists(QStringLiteral("zipcodes")))
+        if (zipTableExists(zipdb))
             st.counties.load(zipdb);
     }
 

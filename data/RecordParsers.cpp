@@ -1,6 +1,7 @@
 #include "data/RecordParsers.h"
 
 #include "data/ByteText.h"
+#include "core/ZipCodes.h"
 
 #include <QRegularExpression>
 #include <array>
@@ -158,12 +159,7 @@ void CountyTable::load(Database& zipdb) {
     m_byText.clear();
     m_nameIndex.clear();
     m_size = 0;
-    Statement st(zipdb, QStringLiteral("select zip, county from zipcodes order by key"));
-    while (st.step()) {
-        const QByteArray zip = st.text(0).toUtf8();
-        const QByteArray county = st.text(1).toUtf8();
-        insert(bytetext::view(zip), bytetext::view(county));
-    }
+    forEachZipCounty(zipdb, [this](std::string_view zip, std::string_view county) { insert(zip, county); });
 }
 
 void CountyTable::insert(std::string_view zip, std::string_view county) {

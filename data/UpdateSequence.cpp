@@ -4,6 +4,7 @@
 #include "core/Paths.h"
 #include "core/SchemaCheck.h"
 #include "core/SourceRecord.h"
+#include "core/ZipCodes.h"
 #include "data/ArchiveUnpack.h"
 #include "data/TableIndexes.h"
 
@@ -306,7 +307,7 @@ QString fetchFailureReport(const QList<ArchiveFailure>& failures, Database& cond
     }
     if (lines.isEmpty())
         return QString();
-    const QString zips = rowsIn(zipdb, QStringLiteral("zipcodes")) > 0 ? QStringLiteral("The zip code table is installed.")
+    const QString zips = rowsIn(zipdb, zipTableName()) > 0 ? QStringLiteral("The zip code table is installed.")
                                                                         : QStringLiteral("The zip code table is not installed either.");
     return QStringLiteral("Some licence data could not be fetched, so its tables stay empty for now:\n%1\n\n%2\n"
                           "File > Update Data fetches the licence files later.")

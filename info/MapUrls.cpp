@@ -1,5 +1,7 @@
 #include "info/MapUrls.h"
 
+#include "core/ZipCodes.h"
+
 #include <QUrlQuery>
 
 namespace {
@@ -69,15 +71,15 @@ MapRequest mapRequestOf(const QString& url) {
     return r;
 }
 
-std::optional<LatLon> zipCoordinates(Database& zipdb, Query& zipQuery, const QString& zip) {
+std::optional<LatLon> zipCoordinates(Database& zipdb, const QString& zip) {
     if (zip.trimmed().isEmpty() || !zipdb.isOpen())
         return std::nullopt;
-    zipQuery.open(zipdb, QStringLiteral("select latitude, longitude from zipcodes where zip = ?1"), {zip.left(5)});
-    if (zipQuery.recordCount() == 0)
+    const ZipGeography g = zipGeography(zipdb, usZipKey(zip));
+    if (!g.found)
         return std::nullopt;
     LatLon p;
-    p.Latitude = zipQuery.value(0, QStringLiteral("latitude")).toDouble();
-    p.Longitude = zipQuery.value(0, QStringLiteral("longitude")).toDouble();
+    p.Latitude = g.latitude;
+    p.Longitude = g.longitude;
     p.Valid = true;
     return p;
 }

@@ -36,4 +36,4 @@ MapRequest mapRequestOf(const QString& url);
 
 // The coordinates of a zip code (first five characters, as the record display looks it up);
 // nothing when the table has no such code.
-std::optional<LatLon> zipCoordinates(Database& zipdb, Query& zipQuery, const QString& zip);
+std::optional<LatLon> zipCoordinates(Database& zipdb, const QString& zip);

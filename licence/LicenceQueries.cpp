@@ -29,7 +29,6 @@ const QString kGmrsOfHolder = QStringLiteral("select call_sign from FCC_EN where
 const QString kAmateurOfHolder = QStringLiteral(
     "select * from FCC_EN, FCC_HD where service = 'AMAT' and FCC_EN.frn=?1 and "
     "FCC_EN.unique_system_identifier = FCC_HD.unique_system_identifier and FCC_HD.license_status='A' ");
-const QString kZipRow = QStringLiteral("select latitude, longitude, county from zipcodes where zip = ?1");
 
 // The wildcard list. ?1 is the like pattern, ?2 and ?3 bound the call-sign index to the texts that
 // can match it, ?4 is the service. Duplicate licence rows of one call give one entry.
@@ -214,43 +213,154 @@ QStringList matchingCallSigns(Database& condb, LicenceService service, const QSt
     return activeMatchesByScanning(condb, service, upper, range);
 }
 
-bool lookupUsCall(Database& condb, Query& q, LicenceService service, const QString& call) {
-    q.open(condb, service == LicenceService::Amateur ? kAmateurExact : kGmrsExact, {call});
-    q.keepFirstRow();
-    if (q.recordCount() > 0)
-        return true;
-    q.open(condb, kPreviousCall, {call});
-    if (q.recordCount() != 1) {
-        q.close();
-        return false;
+namespace {
+
+QString column(const Statement& st, int index) { return index < 0 ? QString() : st.text(index); }
+
+// The licence of the row the statement stands on. The joins repeat the identifier column; the
+// first of equal names is taken, as they hold the same value.
+UsLicence usLicenceOf(const Statement& st) {
+    auto at = [&st](const char* name) { return column(st, st.columnIndex(QLatin1String(name))); };
+    UsLicence l;
+    l.usi = at("unique_system_identifier");
+    l.callSign = at("call_sign");
+    l.frn = at("frn");
+    l.service = at("service");
+    l.entityName = at("entity_name");
+    l.firstName = at("first_name");
+    l.mi = at("mi");
+    l.lastName = at("last_name");
+    l.street = at("street_address");
+    l.poBox = at("po_box");
+    l.city = at("city");
+    l.state = at("state");
+    l.zip = at("zip_code");
+    l.county = at("county");
+    l.operatorClass = at("operator_class");
+    l.previousCall = at("previous_callsign");
+    l.status = at("license_status");
+    l.granted = at("grant_date");
+    l.expires = at("expired_date");
+    l.lastAction = at("last_action_date");
+    return l;
+}
+
+CanadianLicence canadianLicenceOf(const Statement& st) {
+    auto at = [&st](const char* name) { return column(st, st.columnIndex(QLatin1String(name))); };
+    CanadianLicence c;
+    c.callSign = at("callsign");
+    c.firstName = at("first_name");
+    c.surname = at("surname");
+    c.address = at("address_line");
+    c.city = at("city");
+    c.province = at("prov");
+    c.postalCode = at("postal_code");
+    c.qualA = at("qual_a");
+    c.qualB = at("qual_b");
+    c.qualC = at("qual_c");
+    c.qualD = at("qual_d");
+    c.qualE = at("qual_e");
+    c.clubName1 = at("club_name1");
+    c.clubName2 = at("club_name2");
+    c.clubAddress = at("club_address");
+    c.clubCity = at("club_city");
+    c.clubProvince = at("club_prov");
+    c.clubPostalCode = at("club_postal");
+    return c;
+}
+
+// Resets the statement however the reading ends, so that a kept statement never holds a read
+// transaction open between look-ups (the import's swap and the daily changes wait for none).
+struct ResetOnExit {
+    Statement& st;
+    ~ResetOnExit() { st.reset(); }
+};
+
+} // namespace
+
+struct LicenceLookup::Statements {
+    std::optional<Statement> amateur, gmrs, previous, byIdentifier, canada, gmrsOfHolder, amateurOfHolder;
+};
+
+LicenceLookup::LicenceLookup(Database& condb) : m_db(condb), m_st(std::make_unique<Statements>()) {}
+
+LicenceLookup::~LicenceLookup() = default;
+
+namespace {
+
+Statement& prepared(std::optional<Statement>& slot, Database& db, const QString& sql) {
+    if (!slot)
+        slot.emplace(db, sql);
+    return *slot;
+}
+
+} // namespace
+
+UsLookup LicenceLookup::us(LicenceService service, const QString& call) {
+    UsLookup r;
+    {
+        Statement& st = service == LicenceService::Amateur ? prepared(m_st->amateur, m_db, kAmateurExact)
+                                                           : prepared(m_st->gmrs, m_db, kGmrsExact);
+        const ResetOnExit reset{st};
+        st.bind(1, call);
+        if (st.step()) {
+            r.outcome = UsLookupOutcome::Found;
+            r.licence = usLicenceOf(st);
+            return r;
+        }
     }
-    const QVariant usi = q.value(0, 0);
-    q.open(condb, kByIdentifier, {usi});
-    q.keepFirstRow();
-    return true;
+    QString usi;
+    {
+        Statement& st = prepared(m_st->previous, m_db, kPreviousCall);
+        const ResetOnExit reset{st};
+        st.bind(1, call);
+        if (!st.step())
+            return r;
+        usi = st.text(0);
+        if (st.step())   // more than one licence had it: no single holder
+            return r;
+    }
+    Statement& st = prepared(m_st->byIdentifier, m_db, kByIdentifier);
+    const ResetOnExit reset{st};
+    st.bind(1, usi);
+    if (st.step()) {
+        r.outcome = UsLookupOutcome::Found;
+        r.licence = usLicenceOf(st);
+    } else {
+        r.outcome = UsLookupOutcome::NotActive;
+    }
+    return r;
 }
 
-void lookupCanadianCall(Database& condb, Query& q, const QString& call) { q.open(condb, kCanada, {call}); }
-
-QString otherServiceCallSign(Database& condb, Query& q, LicenceService shown, const QVariant& frn) {
-    q.open(condb, shown == LicenceService::Amateur ? kGmrsOfHolder : kAmateurOfHolder, {frn});
-    return q.recordCount() > 0 ? q.text(0, QStringLiteral("call_sign")) : QString();
+std::optional<CanadianLicence> LicenceLookup::canadian(const QString& call) {
+    Statement& st = prepared(m_st->canada, m_db, kCanada);
+    const ResetOnExit reset{st};
+    st.bind(1, call);
+    if (!st.step())
+        return std::nullopt;
+    return canadianLicenceOf(st);
 }
 
-QString usZipKey(const QString& zipCode) { return zipCode.left(5); }
+std::optional<QString> LicenceLookup::otherServiceCallSign(LicenceService shown, const QString& frn) {
+    Statement& st = shown == LicenceService::Amateur ? prepared(m_st->gmrsOfHolder, m_db, kGmrsOfHolder)
+                                                     : prepared(m_st->amateurOfHolder, m_db, kAmateurOfHolder);
+    const ResetOnExit reset{st};
+    st.bind(1, frn);
+    if (!st.step())
+        return std::nullopt;
+    return st.text(st.columnIndex(QStringLiteral("call_sign")));
+}
 
-QString canadianPostalKey(const QString& postalCode) { return postalCode.left(3); }
+UsLookup findUsLicence(Database& condb, LicenceService service, const QString& call) {
+    return LicenceLookup(condb).us(service, call);
+}
 
-ZipGeography zipGeography(Database& zipdb, Query& q, const QString& key) {
-    ZipGeography g;
-    q.open(zipdb, kZipRow, {key});
-    if (q.recordCount() == 0)
-        return g;
-    g.found = true;
-    g.latitude = q.value(0, 0).toDouble();
-    g.longitude = q.value(0, 1).toDouble();
-    g.county = q.value(0, 2).toString();
-    return g;
+std::optional<CanadianLicence> findCanadianLicence(Database& condb, const QString& call) {
+    return LicenceLookup(condb).canadian(call);
+}
+
+std::optional<QString> otherServiceCallSign(Database& condb, LicenceService shown, const QString& frn) {
+    return LicenceLookup(condb).otherServiceCallSign(shown, frn);
 }
 
 QString licenseeName(const QString& first, const QString& mi, const QString& last, const QString& entityName) {
@@ -263,17 +373,12 @@ QString streetOrPoBox(const QString& street, const QString& poBox) {
     return street.isEmpty() ? QStringLiteral("PO Box ") + poBox : street;
 }
 
-QString licenseeName(const Query& r) {
-    return licenseeName(r.text(0, QStringLiteral("first_name")), r.text(0, QStringLiteral("mi")), r.text(0, QStringLiteral("last_name")),
-                        r.text(0, QStringLiteral("entity_name")));
-}
+QString licenseeName(const UsLicence& l) { return licenseeName(l.firstName, l.mi, l.lastName, l.entityName); }
 
-QString streetOrPoBox(const Query& r) {
-    return streetOrPoBox(r.text(0, QStringLiteral("street_address")), r.text(0, QStringLiteral("po_box")));
-}
+QString streetOrPoBox(const UsLicence& l) { return streetOrPoBox(l.street, l.poBox); }
 
 PreparedAmateurLookup::PreparedAmateurLookup(Database& condb, Database& zipdb)
-    : m_licence(condb, kAmateurExact), m_zip(zipdb, kZipRow) {}
+    : m_licence(condb, kAmateurExact), m_zip(zipdb) {}
 
 bool PreparedAmateurLookup::find(const QString& call) {
     m_licence.reset();
@@ -281,15 +386,4 @@ bool PreparedAmateurLookup::find(const QString& call) {
     return m_licence.step();
 }
 
-ZipGeography PreparedAmateurLookup::zip(const QString& key) {
-    ZipGeography g;
-    m_zip.bind(1, key);
-    if (m_zip.step()) {
-        g.found = true;
-        g.latitude = m_zip.value(0).toDouble();
-        g.longitude = m_zip.value(1).toDouble();
-        g.county = m_zip.text(2);
-    }
-    m_zip.reset();
-    return g;
-}
+ZipGeography PreparedAmateurLookup::zip(const QString& key) { return m_zip.find(key); }

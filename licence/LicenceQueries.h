@@ -1,18 +1,20 @@
 #pragma once
 // The licence queries every window shares: the US look-ups (wildcard list, exact call with the
 // previous-call fall-back), the Canadian look-up, the holder's call in the other service, the zip
-// geography of a record and the name and address rules of a US record. No widgets: the main
+// geography of a record (through the zip module) and the name and address rules of a US record. No widgets: the main
 // window, the batch conversion, setup and the searches call these, and tests call them directly.
-// Typed text is always a bound parameter; rows land in the caller's data set (the shared queries
-// of TDM), as the windows read them.
-// Collaborators: Database/Query (core), TDM's connections condb and Zipdb.
+// Typed text is always a bound parameter; the answers are values (a licence, a list of calls).
+// Collaborators: Database (core), the zip module (core/ZipCodes), TDM's connections condb and Zipdb.
 
 #include "core/Database.h"
-#include "core/Query.h"
+#include "core/ZipCodes.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+
+#include <memory>
+#include <optional>
 
 enum class LicenceService { Amateur, Gmrs };
 
@@ -34,32 +36,101 @@ QStringList matchingCallSigns(Database& condb, LicenceService service, const QSt
 // its own, above which the active licences are scanned once (both ways give the same list).
 QStringList matchingCallSigns(Database& condb, LicenceService service, const QString& pattern, qsizetype probeLimit);
 
-// The current licence (most recent grant) of an active call of the service; when the call has
-// none, the active licence whose previous call sign it was, if exactly one licence had it.
-// The record (at most one row) lands in q. False when neither the call nor exactly one licence
-// with it as previous call exists (what the window reports); a previous call whose licence is no
-// longer active gives true and an empty record.
-bool lookupUsCall(Database& condb, Query& q, LicenceService service, const QString& call);
-
-// The Canadian rows of a call sign.
-void lookupCanadianCall(Database& condb, Query& q, const QString& call);
-
-// The holder's call sign in the other service, found through the FCC registration number: for
-// an amateur record any GMRS licence (also an expired one), for a GMRS record an active amateur
-// licence. Empty when there is none.
-QString otherServiceCallSign(Database& condb, Query& q, LicenceService shown, const QVariant& frn);
-
-// The zip row of a record: the first five characters of a US zip code, the first three of a
-// Canadian postal code.
-struct ZipGeography {
-    bool found = false;
-    double latitude = 0;
-    double longitude = 0;
+// A US licence as the look-up finds it: the entity row with its header (and, for an amateur
+// licence, its amateur row). Texts as stored; empty where the licence has no such field.
+struct UsLicence {
+    QString usi;
+    QString callSign;
+    QString frn;
+    QString service;
+    QString entityName;
+    QString firstName;
+    QString mi;
+    QString lastName;
+    QString street;
+    QString poBox;
+    QString city;
+    QString state;
+    QString zip;
     QString county;
+    QString operatorClass;   // amateur only
+    QString previousCall;    // amateur only
+    QString status;
+    QString granted;
+    QString expires;
+    QString lastAction;
 };
-QString usZipKey(const QString& zipCode);
-QString canadianPostalKey(const QString& postalCode);
-ZipGeography zipGeography(Database& zipdb, Query& q, const QString& key);
+
+enum class UsLookupOutcome {
+    Found,
+    NotFound,    // neither the call nor exactly one licence with it as previous call
+    NotActive,   // the call was the previous call of exactly one licence, which is no longer active
+};
+struct UsLookup {
+    UsLookupOutcome outcome = UsLookupOutcome::NotFound;
+    UsLicence licence;   // filled when found
+    bool found() const { return outcome == UsLookupOutcome::Found; }
+};
+
+// A row of the Canadian list.
+struct CanadianLicence {
+    QString callSign;
+    QString firstName;
+    QString surname;
+    QString address;
+    QString city;
+    QString province;
+    QString postalCode;
+    QString qualA;
+    QString qualB;
+    QString qualC;
+    QString qualD;
+    QString qualE;
+    QString clubName1;
+    QString clubName2;
+    QString clubAddress;
+    QString clubCity;
+    QString clubProvince;
+    QString clubPostalCode;
+};
+
+// What the look-up of one typed call settled on: a US licence or a Canadian row, or neither.
+struct CallRecord {
+    std::optional<UsLicence> us;
+    std::optional<CanadianLicence> canadian;
+    bool found() const { return us || canadian; }
+};
+
+// The look-ups of single calls on one connection, each statement prepared on first use and kept,
+// so that a caller answering many calls (the look-up service) prepares them once. The connection
+// must outlive it; one thread uses it at a time.
+class LicenceLookup {
+public:
+    explicit LicenceLookup(Database& condb);
+    ~LicenceLookup();
+    LicenceLookup(const LicenceLookup&) = delete;
+    LicenceLookup& operator=(const LicenceLookup&) = delete;
+
+    // The current licence (most recent grant) of an active call of the service; when the call
+    // has none, the active licence whose previous call sign it was, if exactly one licence had it.
+    UsLookup us(LicenceService service, const QString& call);
+    // The first Canadian row of the call.
+    std::optional<CanadianLicence> canadian(const QString& call);
+    // The holder's call sign in the other service, found through the FCC registration number: for
+    // an amateur record any GMRS licence (also an expired one), for a GMRS record an active
+    // amateur licence. Nothing when there is none.
+    std::optional<QString> otherServiceCallSign(LicenceService shown, const QString& frn);
+
+private:
+    struct Statements;
+    Database& m_db;
+    std::unique_ptr<Statements> m_st;
+};
+
+// The same, for one call on its own.
+UsLookup findUsLicence(Database& condb, LicenceService service, const QString& call);
+std::optional<CanadianLicence> findCanadianLicence(Database& condb, const QString& call);
+std::optional<QString> otherServiceCallSign(Database& condb, LicenceService shown, const QString& frn);
 
 // The holder's name as the record shows it: "first mi last" for a person (blanks kept where a
 // part is empty), the entity name when there is no last name.
@@ -68,14 +139,14 @@ QString licenseeName(const QString& first, const QString& mi, const QString& las
 // box is empty too).
 QString streetOrPoBox(const QString& street, const QString& poBox);
 
-// The same rules applied to the fields of the first row of a licence record.
-QString licenseeName(const Query& record);
-QString streetOrPoBox(const Query& record);
+// The same rules applied to a licence.
+QString licenseeName(const UsLicence& licence);
+QString streetOrPoBox(const UsLicence& licence);
 
 // The exact amateur look-up (the current licence of an active amateur call, without the
 // previous-call fall-back) and the zip row, each prepared once, for a caller that looks up many
 // calls in a row (the batch conversion). Same statements as lookupUsCall's first step and
-// zipGeography. The connections must outlive it; one thread uses it at a time.
+// the zip module's row. The connections must outlive it; one thread uses it at a time.
 class PreparedAmateurLookup {
 public:
     PreparedAmateurLookup(Database& condb, Database& zipdb);
@@ -88,5 +159,5 @@ public:
 
 private:
     Statement m_licence;
-    Statement m_zip;
+    PreparedZipLookup m_zip;
 };

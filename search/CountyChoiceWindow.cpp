@@ -1,5 +1,6 @@
 #include "search/CountyChoiceWindow.h"
 
+#include "core/ZipCodes.h"
 #include "search/DistrictFiles.h"
 
 #include <QLabel>
@@ -14,7 +15,7 @@ void fillCountyList(QListWidget* list, TAppContext& context, const QString& stat
     if (byDistrict)
         list->addItems(districtNames(districtStateFolder(context.App.DistrictsPath, state)));
     else
-        list->addItems(stateCounties(context.DM.Zipdb, context.DM.ZipQuery, state));
+        list->addItems(stateCounties(context.DM.Zipdb, state));
 }
 
 bool chosenCounties(const QListWidget* list, const TAppContext& context, const QString& state, bool byDistrict,

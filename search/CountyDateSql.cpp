@@ -39,14 +39,6 @@ SearchSql dateSearchSql(bool isAmat, const QString& state, const CountyChoice& c
     return out;
 }
 
-QStringList stateCounties(Database& zipdb, Query& zipQuery, const QString& state) {
-    zipQuery.open(zipdb, QStringLiteral("select distinct county from zipcodes where state=? order by county"), {state});
-    QStringList counties;
-    counties.reserve(zipQuery.recordCount());
-    for (const QVariantList& row : zipQuery.rows())
-        counties << row.at(0).toString();
-    return counties;
-}
 
 ResultTable readCountySearch(const QString& databaseFile, const std::function<SearchSql(const CountyChoice&)>& build,
                              const CountyChoice& choice, JobControl* control) {

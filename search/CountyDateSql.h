@@ -33,9 +33,6 @@ SearchSql countySearchSql(bool isAmat, bool isActive, const QString& state, cons
 SearchSql dateSearchSql(bool isAmat, const QString& state, const CountyChoice& choice, DateKind kind, const QDate& start,
                         const QDate& end);
 
-// The counties of a state in the zip table, by name, read through the zip query.
-QStringList stateCounties(Database& zipdb, Query& zipQuery, const QString& state);
-
 // The rows of a county or date search read from the licence database file. With several counties
 // the counties are read in two parts at once, the first half in text order and the rest, and
 // joined in that order: SQLite takes the counties of an `in` list in text order, so the rows are

@@ -4,7 +4,7 @@
 // window's own grid so that several searches can follow one another. The grid sorts on a title
 // click with this window class's own direction flag and exports to CSV.
 // Collaborators: countySearchSql (the statement), CountyChoiceWindow (state, counties, districts),
-// TDM::dbQuery (runs it), ResultModel, AutoSizeGridColumns and ExportGridToCSV (the grid),
+// fetchSearchRows (reads it), ResultModel, AutoSizeGridColumns and ExportGridToCSV (the grid),
 // CenteredMessageDialog and the save-file dialog.
 
 #include "core/AppContext.h"

@@ -1,5 +1,6 @@
 #include "search/TDistrictEditor.h"
 
+#include "core/ZipCodes.h"
 #include "core/Paths.h"
 #include "search/CountyDateSql.h"
 #include "ui/ErrorApplication.h"
@@ -121,7 +122,7 @@ void TDistrictEditor::LoadStateLists() {
         return;
     StateFolder = districtStateFolder(m_ctx.App.DistrictsPath, code);
     lbCounty->clear();
-    lbCounty->addItems(stateCounties(m_ctx.DM.Zipdb, m_ctx.DM.ZipQuery, code));
+    lbCounty->addItems(stateCounties(m_ctx.DM.Zipdb, code));
     cboDistrict->clear();
     cboDistrict->addItems(districtNames(StateFolder));
     cboDistrict->setCurrentIndex(-1);

@@ -5,7 +5,7 @@
 // opens modally with the exact count, the rows in a grid sized to its content, title-click
 // sorting (one direction flag for every window of this class, kept for the whole run) and CSV
 // export. With no rows it says "No records found" and never opens.
-// The rows belong to the window, not to the data module's dbQuery (whose per-cell objects would
+// The rows belong to the window, in the compact ResultTable (a data set of per-cell objects would
 // need gigabytes for a million licences); they go when the caller frees the window.
 // Collaborators: SearchSql, fetchSearchRows, ResultModel/ResultTable, GridHelpers
 // (AutoSizeGridColumns, sortGridOnTitleClick, ExportGridToCSV), CenteredMessageDialog.

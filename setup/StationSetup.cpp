@@ -1,6 +1,6 @@
 #include "setup/StationSetup.h"
 
-#include "licence/LicenceQueries.h"
+#include "core/ZipCodes.h"
 
 #include <QLocale>
 
@@ -22,10 +22,10 @@ QString coordinateProblem(const QString& text, Coordinate which) {
                : QStringLiteral("Longitude: \"%1\" is not a longitude. Enter a number from -180 to 180.").arg(text);
 }
 
-std::optional<PostalLocation> postalCodeLocation(Database& zipdb, Query& zipQuery, const QString& code) {
-    const ZipGeography g = zipGeography(zipdb, zipQuery, code);
+std::optional<PostalLocation> postalCodeLocation(Database& zipdb, const QString& code) {
+    const ZipGeography g = zipGeography(zipdb, code);
     // A code that stands twice in the table gives no single place.
-    if (!g.found || zipQuery.recordCount() != 1)
+    if (!g.found || !g.unique)
         return std::nullopt;
     return PostalLocation{g.latitude, g.longitude};
 }

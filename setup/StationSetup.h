@@ -28,7 +28,7 @@ struct PostalLocation {
     double latitude = 0;
     double longitude = 0;
 };
-std::optional<PostalLocation> postalCodeLocation(Database& zipdb, Query& zipQuery, const QString& code);
+std::optional<PostalLocation> postalCodeLocation(Database& zipdb, const QString& code);
 
 struct StationValues {
     double latitude = 0;

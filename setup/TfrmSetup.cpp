@@ -175,7 +175,7 @@ void TfrmSetup::GetLocation() {
                     QStringLiteral("Enter your 5 digit US zipcode or the first 3 characters\nof your Canadian postal code"), answer))
         return;
     const QString code = AsciiUpperCase(answer);
-    const std::optional<PostalLocation> place = postalCodeLocation(m_ctx.DM.Zipdb, m_ctx.DM.ZipQuery, code);
+    const std::optional<PostalLocation> place = postalCodeLocation(m_ctx.DM.Zipdb, code);
     if (!place) {
         CenteredMessageDialog(this, QStringLiteral("Geographical data for ") + code + QStringLiteral(" was not found"),
                               MsgKind::Information, MsgButton::Ok);

@@ -97,11 +97,11 @@ void TfrmZipCRUD::btncancelClick() { reject(); }
 TfrmZipCRUD::Outcome TfrmZipCRUD::AddRecord() {
     if (!checkTyped())
         return Outcome::Invalid;
-    if (zipCodeExists(DM.Zipdb, DM.QueryAdd, edtZip->text())) {
+    if (zipCodeExists(DM.Zipdb, edtZip->text())) {
         CenteredMessageDialog(this, QStringLiteral("A postal code with that value alreay exists"), MsgKind::Warning, MsgButton::Ok);
         return Outcome::Refused;
     }
-    insertZipRecord(DM.Zipdb, DM.QueryAdd, typed());
+    insertZipRecord(DM.Zipdb, typed());
     CenteredMessageDialog(this, QStringLiteral("Record Added Sucessfully"), MsgKind::Information, MsgButton::Ok);
     return Outcome::Written;
 }
@@ -109,7 +109,7 @@ TfrmZipCRUD::Outcome TfrmZipCRUD::AddRecord() {
 TfrmZipCRUD::Outcome TfrmZipCRUD::UpdateRecord() {
     if (!checkTyped())
         return Outcome::Invalid;
-    if (updateZipRecord(DM.Zipdb, DM.QueryUpdate, typed()) == 0) {
+    if (updateZipRecord(DM.Zipdb, typed()) == 0) {
         CenteredMessageDialog(this, QStringLiteral("No zip record has the key %1; nothing was changed.").arg(edtKey->text().trimmed()),
                               MsgKind::Warning, MsgButton::Ok);
         return Outcome::Refused;

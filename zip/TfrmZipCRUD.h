@@ -3,7 +3,7 @@
 // fills or clears the boxes and sets the mode (Tag 1: update, anything else: add); Execute checks
 // the values, writes through the zip connection and confirms; a value that cannot be written is
 // named in a message and the form stays open with what was typed.
-// Collaborators: ZipTable (statements and checks), TDM (Zipdb, QueryAdd, QueryUpdate),
+// Collaborators: ZipTable (statements and checks), TDM (Zipdb),
 // CenteredMessageDialog, TfrmPostalEditor (the opener).
 
 #include "core/DataModule.h"

@@ -1,21 +1,11 @@
 #include "zip/ZipTable.h"
 
+#include "core/ZipCodes.h"
+
 #include <QLocale>
 #include <cmath>
 
 namespace {
-
-// LIKE with '\' as escape character, so that the pattern's own % and _ are the only wildcards.
-QString likeLiteral(const QString& text) {
-    QString out;
-    out.reserve(text.size() + 4);
-    for (QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            out += QLatin1Char('\\');
-        out += c;
-    }
-    return out;
-}
 
 std::optional<qint64> parseKey(const QString& text) {
     bool ok = false;
@@ -23,15 +13,12 @@ std::optional<qint64> parseKey(const QString& text) {
     return ok ? std::optional<qint64>(key) : std::nullopt;
 }
 
-} // namespace
-
-void openZipSearch(Database& zipdb, Query& querySearch, const QString& text) {
-    if (text.isEmpty())
-        querySearch.open(zipdb, QStringLiteral("select * from zipcodes"));
-    else
-        querySearch.open(zipdb, QStringLiteral("select * from zipcodes where zip like ?1 escape '\\'"),
-                         {QLatin1Char('%') + likeLiteral(text) + QLatin1Char('%')});
+// A record without problems as the table's row.
+ZipTableRow rowOf(const ZipRecordText& r) {
+    return ZipTableRow{r.zip, r.city, r.state, *parseCoordinate(r.latitude), *parseCoordinate(r.longitude), r.county};
 }
+
+} // namespace
 
 std::optional<double> parseCoordinate(const QString& text) {
     const QString t = text.trimmed();
@@ -67,19 +54,6 @@ QString zipRecordProblem(const ZipRecordText& r, bool update) {
     return {};
 }
 
-bool zipCodeExists(Database& zipdb, Query& queryAdd, const QString& zip) {
-    queryAdd.open(zipdb, QStringLiteral("select * from zipcodes where zip=?1"), {zip});
-    return queryAdd.recordCount() > 0;
-}
+void insertZipRecord(Database& zipdb, const ZipRecordText& r) { insertZipRow(zipdb, rowOf(r)); }
 
-void insertZipRecord(Database& zipdb, Query& queryAdd, const ZipRecordText& r) {
-    queryAdd.open(zipdb, QStringLiteral("insert into zipcodes (zip,city,state,latitude,longitude,county) values(?1,?2,?3,?4,?5,?6)"),
-                  {r.zip, r.city, r.state, *parseCoordinate(r.latitude), *parseCoordinate(r.longitude), r.county});
-}
-
-int updateZipRecord(Database& zipdb, Query& queryUpdate, const ZipRecordText& r) {
-    queryUpdate.open(zipdb,
-                     QStringLiteral("UPDATE zipcodes SET zip=?1, city=?2, state=?3, latitude=?4, longitude=?5, county=?6 WHERE key=?7"),
-                     {r.zip, r.city, r.state, *parseCoordinate(r.latitude), *parseCoordinate(r.longitude), r.county, *parseKey(r.key)});
-    return zipdb.changes();
-}
+int updateZipRecord(Database& zipdb, const ZipRecordText& r) { return updateZipRow(zipdb, *parseKey(r.key), rowOf(r)); }

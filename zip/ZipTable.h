@@ -1,11 +1,11 @@
 #pragma once
-// The zip editor's statements and checks: the grid's search, the duplicate check, the insert and
-// the update of one row of zipcodes, every typed value bound as a parameter; and the checks a
-// record passes before anything is written. No widgets, so tests call it directly.
-// Collaborators: TDM (Zipdb with QuerySearch, QueryAdd, QueryUpdate), TfrmZipCRUD, TfrmPostalEditor.
+// The zip editor's record form as the table sees it: the checks a record passes before anything
+// is written, and its insert and update through the zip module. No widgets, so tests call it
+// directly.
+// Collaborators: the zip module (core/ZipCodes: the statements), TfrmZipCRUD, TfrmPostalEditor.
 
 #include "core/Database.h"
-#include "core/Query.h"
+#include "core/ZipCodes.h"
 
 #include <QString>
 #include <optional>
@@ -21,10 +21,6 @@ struct ZipRecordText {
     QString key;
 };
 
-// Every row for an empty text; otherwise the rows whose code holds the text anywhere, ASCII case
-// ignored. The text is matched literally: % and _ are characters like any other.
-void openZipSearch(Database& zipdb, Query& querySearch, const QString& text);
-
 // A coordinate box as a number: the user's decimal separator or a point. Nothing when the text
 // is no finite number.
 std::optional<double> parseCoordinate(const QString& text);
@@ -33,8 +29,7 @@ std::optional<double> parseCoordinate(const QString& text);
 // Adding needs a code and coordinates within +-90 / +-180; updating also needs a whole-number key.
 QString zipRecordProblem(const ZipRecordText& record, bool update);
 
-bool zipCodeExists(Database& zipdb, Query& queryAdd, const QString& zip);
 // Both expect a record without problems; they throw DatabaseError when the statement fails.
-void insertZipRecord(Database& zipdb, Query& queryAdd, const ZipRecordText& record);
+void insertZipRecord(Database& zipdb, const ZipRecordText& record);
 // The number of rows changed: 0 when no row has the key.
-int updateZipRecord(Database& zipdb, Query& queryUpdate, const ZipRecordText& record);
+int updateZipRecord(Database& zipdb, const ZipRecordText& record);

@@ -273,6 +273,12 @@ void TestLookup::otherServiceThroughRegistrationNumber() {
     QCOMPARE(label->text(), QStringLiteral("GMRS Callsign"));
     QVERIFY(label->isVisibleTo(m_form.get()) && other->isVisibleTo(m_form.get()));
     QCOMPARE(other->text(), QStringLiteral("WRAB123"));
+    // What the look-up hands back is the record shown, not whatever the other service's query
+    // read after it.
+    const CallRecord shown = m_form->FetchCallsign(QStringLiteral("K7ABC"), true);
+    QVERIFY(shown.us && !shown.canadian);
+    QCOMPARE(shown.us->callSign, QStringLiteral("K7ABC"));
+    QCOMPARE(shown.us->frn, QStringLiteral("0002"));
 
     search(QStringLiteral("N0EXP"));   // the GMRS licence expired; it is still named
     QCOMPARE(other->text(), QStringLiteral("WRZZ999"));

@@ -73,33 +73,40 @@ void TestLicence::patternAndCountry() {
 void TestLicence::exactLookup_data() {
     QTest::addColumn<bool>("gmrs");
     QTest::addColumn<QString>("call");
-    QTest::addColumn<bool>("found");
+    QTest::addColumn<int>("outcome");
     QTest::addColumn<QString>("shownCall");
     QTest::addColumn<QString>("shownUsi");
-    QTest::newRow("active amateur") << false << "K7ABC" << true << "K7ABC" << "101";
-    QTest::newRow("duplicate call: latest grant") << false << "W1DUP" << true << "W1DUP" << "105";
-    QTest::newRow("expired licence") << false << "N0GONE" << false << "" << "";
-    QTest::newRow("amateur call as GMRS") << true << "K7ABC" << false << "" << "";
-    QTest::newRow("active GMRS") << true << "WRAB123" << true << "WRAB123" << "200";
-    QTest::newRow("expired GMRS") << true << "WRZZ999" << false << "" << "";
-    QTest::newRow("previous call of one licence (two rows)") << false << "KD7OLD" << true << "K7ABC" << "101";
-    QTest::newRow("previous call of an expired licence") << false << "KX0GONE" << true << "" << "";
-    QTest::newRow("previous call of two licences") << false << "KA1TWO" << false << "" << "";
-    QTest::newRow("quote is a character") << false << "K7'ABC" << false << "" << "";
-    QTest::newRow("sql text is a value") << false << "W1AW\" OR \"1\"=\"1" << false << "" << "";
+    QTest::newRow("active amateur") << false << "K7ABC" << int(UsLookupOutcome::Found) << "K7ABC" << "101";
+    QTest::newRow("duplicate call: latest grant") << false << "W1DUP" << int(UsLookupOutcome::Found) << "W1DUP" << "105";
+    QTest::newRow("expired licence") << false << "N0GONE" << int(UsLookupOutcome::NotFound) << "" << "";
+    QTest::newRow("amateur call as GMRS") << true << "K7ABC" << int(UsLookupOutcome::NotFound) << "" << "";
+    QTest::newRow("active GMRS") << true << "WRAB123" << int(UsLookupOutcome::Found) << "WRAB123" << "200";
+    QTest::newRow("expired GMRS") << true << "WRZZ999" << int(UsLookupOutcome::NotFound) << "" << "";
+    QTest::newRow("previous call of one licence (two rows)") << false << "KD7OLD" << int(UsLookupOutcome::Found) << "K7ABC" << "101";
+    QTest::newRow("previous call of an expired licence") << false << "KX0GONE" << int(UsLookupOutcome::NotActive) << "" << "";
+    QTest::newRow("previous call of two licences") << false << "KA1TWO" << int(UsLookupOutcome::NotFound) << "" << "";
+    QTest::newRow("quote is a character") << false << "K7'ABC" << int(UsLookupOutcome::NotFound) << "" << "";
+    QTest::newRow("sql text is a value") << false << "W1AW\" OR \"1\"=\"1" << int(UsLookupOutcome::NotFound) << "" << "";
 }
 
 void TestLicence::exactLookup() {
     QFETCH(bool, gmrs);
     QFETCH(QString, call);
-    QFETCH(bool, found);
+    QFETCH(int, outcome);
     QFETCH(QString, shownCall);
     QFETCH(QString, shownUsi);
-    Query q;
-    QCOMPARE(lookupUsCall(m_condb, q, gmrs ? LicenceService::Gmrs : LicenceService::Amateur, call), found);
-    QVERIFY(q.recordCount() <= 1);
-    QCOMPARE(q.field(QStringLiteral("call_sign")), shownCall);
-    QCOMPARE(q.recordCount() == 1 ? q.text(0, QStringLiteral("unique_system_identifier")) : QString(), shownUsi);
+    const LicenceService service = gmrs ? LicenceService::Gmrs : LicenceService::Amateur;
+    const UsLookup r = findUsLicence(m_condb, service, call);
+    QCOMPARE(int(r.outcome), outcome);
+    QCOMPARE(r.licence.callSign, shownCall);
+    QCOMPARE(r.licence.usi, shownUsi);
+    // A kept look-up answers the same the second time (its statements are reset, not spent).
+    LicenceLookup kept(m_condb);
+    for (int pass = 0; pass < 2; ++pass) {
+        const UsLookup again = kept.us(service, call);
+        QCOMPARE(int(again.outcome), outcome);
+        QCOMPARE(again.licence.usi, shownUsi);
+    }
 }
 
 void TestLicence::wildcardList_data() {
@@ -189,32 +196,31 @@ void TestLicence::otherService() {
     QFETCH(bool, gmrsShown);
     QFETCH(QString, frn);
     QFETCH(QString, other);
-    Query q;
-    QCOMPARE(otherServiceCallSign(m_condb, q, gmrsShown ? LicenceService::Gmrs : LicenceService::Amateur, frn), other);
-    QCOMPARE(q.recordCount() > 0, !other.isEmpty());
+    const std::optional<QString> found =
+        otherServiceCallSign(m_condb, gmrsShown ? LicenceService::Gmrs : LicenceService::Amateur, frn);
+    QCOMPARE(found.has_value(), !other.isEmpty());
+    QCOMPARE(found.value_or(QString()), other);
 }
 
 void TestLicence::canadianAndZipGeography() {
-    Query q;
-    lookupCanadianCall(m_condb, q, QStringLiteral("VE3ABC"));
-    QCOMPARE(q.recordCount(), 1);
-    QCOMPARE(q.field(QStringLiteral("surname")), QStringLiteral("Doe"));
-    lookupCanadianCall(m_condb, q, QStringLiteral("VE3'X"));
-    QCOMPARE(q.recordCount(), 0);
+    const std::optional<CanadianLicence> ca = findCanadianLicence(m_condb, QStringLiteral("VE3ABC"));
+    QVERIFY(ca);
+    QCOMPARE(ca->callSign, QStringLiteral("VE3ABC"));
+    QCOMPARE(ca->surname, QStringLiteral("Doe"));
+    QVERIFY(!findCanadianLicence(m_condb, QStringLiteral("VE3'X")));
 
     QCOMPARE(usZipKey(QStringLiteral("857011234")), QStringLiteral("85701"));
     QCOMPARE(canadianPostalKey(QStringLiteral("K1A 0B1")), QStringLiteral("K1A"));
-    Query zq;
-    ZipGeography g = zipGeography(m_zipdb, zq, usZipKey(QStringLiteral("857011234")));
+    ZipGeography g = zipGeography(m_zipdb, usZipKey(QStringLiteral("857011234")));
     QVERIFY(g.found);
     QCOMPARE(g.county, QStringLiteral("Pima"));
     QCOMPARE(g.latitude, 32.2217);
     QCOMPARE(g.longitude, -110.9265);
-    QCOMPARE(zq.recordCount(), 1);   // the shared data set keeps the row, as the windows read it
-    g = zipGeography(m_zipdb, zq, canadianPostalKey(QStringLiteral("K1A 0B1")));
+    QVERIFY(g.unique);
+    g = zipGeography(m_zipdb, canadianPostalKey(QStringLiteral("K1A 0B1")));
     QVERIFY(g.found);
     QCOMPARE(g.latitude, 45.4166);
-    g = zipGeography(m_zipdb, zq, QStringLiteral("99999"));
+    g = zipGeography(m_zipdb, QStringLiteral("99999"));
     QVERIFY(!g.found);
     QCOMPARE(g.county, QString());
 }
@@ -232,10 +238,10 @@ void TestLicence::nameAndAddressRules() {
     QFETCH(QString, call);
     QFETCH(QString, name);
     QFETCH(QString, address);
-    Query q;
-    QVERIFY(lookupUsCall(m_condb, q, LicenceService::Amateur, call));
-    QCOMPARE(licenseeName(q), name);
-    QCOMPARE(streetOrPoBox(q), address);
+    const UsLookup r = findUsLicence(m_condb, LicenceService::Amateur, call);
+    QVERIFY(r.found());
+    QCOMPARE(licenseeName(r.licence), name);
+    QCOMPARE(streetOrPoBox(r.licence), address);
     QCOMPARE(streetOrPoBox(QString(), QString()), QStringLiteral("PO Box "));   // both empty: the words alone
 }
 

@@ -81,7 +81,7 @@ CountyFixtureEnv::CountyFixtureEnv() : home(std::make_unique<QTemporaryDir>()) {
     settings = std::make_unique<TSettings>(app.SettingsFile);
     dm.condb.open(app.AppDataPath + QStringLiteral("FCCdata.db"));
     dm.Zipdb.open(app.AppDataPath + QStringLiteral("postal.db"));
-    GetStateList(dm.Zipdb, dm.ZipQuery, app.StateList);
+    GetStateList(dm.Zipdb, app.StateList);
     for (const QString& state : std::as_const(app.StateList))
         QDir().mkpath(app.DistrictsPath + state);
 }
