@@ -220,6 +220,12 @@ void TestLicence::canadianAndZipGeography() {
     g = zipGeography(m_zipdb, canadianPostalKey(QStringLiteral("K1A 0B1")));
     QVERIFY(g.found);
     QCOMPARE(g.latitude, 45.4166);
+    // A code that stands twice gives its first row and says it is not the only one (setup then
+    // refuses to take the station from it).
+    m_zipdb.exec(QStringLiteral("insert into zipcodes(zip,latitude,longitude,county) values('99998',1,2,'First'),('99998',3,4,'Second')"));
+    g = zipGeography(m_zipdb, QStringLiteral("99998"));
+    QVERIFY(g.found && !g.unique);
+    QCOMPARE(g.county, QStringLiteral("First"));
     g = zipGeography(m_zipdb, QStringLiteral("99999"));
     QVERIFY(!g.found);
     QCOMPARE(g.county, QString());
