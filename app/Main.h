@@ -84,7 +84,7 @@ public:
 
     // How CheckDatabases runs one import: the import window by default. A step set here gets
     // every due source, found or not.
-    void setImportStep(ImportStep step) { m_importStep = std::move(step); }
+    void setImportStep(ImportRunner step) { m_importStep = std::move(step); }
 
     TAppValues& values() { return App; }
     TSettings& settings() { return *Settings; }
@@ -151,7 +151,7 @@ private:
     QStringList StyleList;
     int m_fontCharSet = 1;
     int m_fontColor = int(0xFF000008);   // the system window-text colour
-    ImportStep m_importStep;         // a test's replacement of the import window
+    ImportRunner m_importStep;         // a test's replacement of the import window
     ImportReport m_importReport;     // what the last database check imported, missed and skipped
     QList<ArchiveFailure> m_fetchFailures;   // archives the start-up could not fetch, told with the check
     ServiceConfig m_services;

@@ -46,14 +46,8 @@ void TForm1::GetFCC() { downloadArchive(archive(ArchiveId::Amateur), true); }
 void TForm1::GetGMRS() { downloadArchive(archive(ArchiveId::Gmrs), true); }
 
 ImportResult TForm1::runImport(const ImportJob& job, ImportSetting setting) {
-    if (m_importStep) {
-        m_importStep(job);
-        ImportResult r;
-        r.kind = job.kind;
-        r.file = job.sourceFile;
-        r.ok = true;
-        return r;
-    }
+    if (m_importStep)
+        return m_importStep(job);
     TfrmDataProcess window(this, job);
     window.setReportSkipped(false);
     window.setSetting(setting);

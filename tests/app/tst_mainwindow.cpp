@@ -1,6 +1,7 @@
 #include "AppTests.h"
 
 #include "core/Paths.h"
+#include "tests/support/ImportSteps.h"
 #include "tests/support/Fixtures.h"
 #include "ui/MessageDialog.h"
 
@@ -36,7 +37,10 @@ void TestMainWindow::firstStartOnEmptyFolder() {
     QVERIFY(!QFile::exists(data + QStringLiteral("Quillmarsh.cfg")));
 
     QStringList imports;
-    form.setImportStep([&](const ImportJob& j) { imports << dataTypeName(j.kind); });
+    form.setImportStep([&](const ImportJob& j) {
+        imports << dataTypeName(j.kind);
+        return importDone(j);
+    });
     QStringList downloads;
     form.setDownloadStep([&](const QString& url, const QString& file) {
         downloads << url.section(QLatin1Char('/'), -1) + QLatin1Char('>') + QFileInfo(file).fileName();
@@ -67,7 +71,10 @@ void TestMainWindow::districtsFromZipTableAndActivationOnce() {
     TDM dm;
     TForm1 form(dm);
     int imports = 0;
-    form.setImportStep([&](const ImportJob&) { ++imports; });
+    form.setImportStep([&](const ImportJob& j) {
+        ++imports;
+        return importDone(j);
+    });
     form.setDownloadStep([](const QString&, const QString&) { return false; });
     form.FormActivate();
     form.FormActivate();   // a later activation (a modal window closed) runs nothing again

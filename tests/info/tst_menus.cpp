@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "info/TAboutBox.h"
 #include "info/TBrowser.h"
+#include "tests/support/ImportSteps.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/TestHttpServer.h"
 #include "tests/support/WidgetLookup.h"
@@ -52,7 +53,10 @@ void TestInfoMenus::initTestCase() {
 void TestInfoMenus::init() {
     m_dm = std::make_unique<TDM>();
     m_form = std::make_unique<TForm1>(*m_dm);
-    m_form->setImportStep([](const ImportJob&) { QFAIL("the fixture databases are full; nothing is imported"); });
+    m_form->setImportStep([](const ImportJob& j) {
+        QTest::qFail("the fixture databases are full; nothing is imported", __FILE__, __LINE__);
+        return importDone(j);
+    });
     m_form->setDownloadStep([](const QString&, const QString&) { return false; });
     m_form->FormActivate();
     m_boxes = std::make_unique<ScopedDialogAnswers>();

@@ -2,6 +2,7 @@
 #include "SearchTests.h"
 
 #include "search/SearchActions.h"
+#include "tests/support/ImportSteps.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/WidgetLookup.h"
 #include "ui/ResultModel.h"
@@ -18,7 +19,10 @@
 void TestSearchMenus::init() {
     m_dm = std::make_unique<TDM>();
     m_form = std::make_unique<TForm1>(*m_dm);
-    m_form->setImportStep([](const ImportJob&) { QFAIL("the fixture databases are full; nothing is imported"); });
+    m_form->setImportStep([](const ImportJob& j) {
+        QTest::qFail("the fixture databases are full; nothing is imported", __FILE__, __LINE__);
+        return importDone(j);
+    });
     m_form->setDownloadStep([](const QString&, const QString&) { return false; });
     ScopedDialogAnswers quiet;
     m_form->FormActivate();

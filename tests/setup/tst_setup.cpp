@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 #include "setup/StationSetup.h"
 #include "setup/TfrmSetup.h"
+#include "tests/support/ImportSteps.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/WidgetLookup.h"
 #include "ui/ErrorApplication.h"
@@ -298,7 +299,10 @@ void TestSetupFromMenu::initTestCase() {
 void TestSetupFromMenu::sunPanelAndRecordFollowAfterOkOrCancel() {
     TDM dm;
     TForm1 form(dm);
-    form.setImportStep([](const ImportJob&) { QFAIL("the fixture databases are full"); });
+    form.setImportStep([](const ImportJob& j) {
+        QTest::qFail("the fixture databases are full", __FILE__, __LINE__);
+        return importDone(j);
+    });
     form.setDownloadStep([](const QString&, const QString&) { return false; });
     form.FormActivate();
     ScopedDialogAnswers answers;

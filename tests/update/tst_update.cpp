@@ -326,6 +326,8 @@ void TestUpdate::updateDataFailureKeepsOldData_data() {
     // A whole source gone or cut down: the new database would hold far less than the one in use.
     QTest::newRow("entity file of 0 bytes") << kAmat << 200 << QByteArray("empty-en")
                                             << "the new AMAT/EN.dat (from l_amat.zip) gave no rows, where the data in use holds ";
+    // The import window (here its stand-in) reports that it could not finish.
+    QTest::newRow("import reports a failure") << kAmat << 200 << QByteArray("step-fails") << "the import of these files failed: ";
     QTest::newRow("Canadian list of one record") << kCadn << 200 << QByteArray("one-canadian")
                                                  << "the new CADN/amateur.txt (from amateur.zip) gave 1 row, far fewer than the ";
 }
@@ -363,6 +365,16 @@ void TestUpdate::updateDataFailureKeepsOldData() {
         const QList<QByteArray> lines = fileBytes(m_samples.filePath(QStringLiteral("CADN/amateur.txt"))).split('\n');
         body = archiveWith("CADN", {"amateur.txt"}, {{"amateur.txt", lines.mid(0, 5).join('\n') + '\n'}});
         expected += plural(canadianBefore) + QStringLiteral(" of the data in use");
+    }
+    if (body == "step-fails") {
+        body = fileBytes(m_samples.filePath(QStringLiteral("l_amat.zip")));
+        m_form->setImportStep([](const ImportJob& job) {
+            ImportResult r;
+            r.kind = job.kind;
+            r.file = job.sourceFile;
+            r.error = QStringLiteral("the disk is full");
+            return r;
+        });
     }
     m_server->route(path, Route::answer(status, status == 200 ? "OK" : "Not Found", body));
     ScopedDialogAnswers answers;
