@@ -43,6 +43,20 @@ void TestLookup::cleanup() {
     QFile::remove(programDataPath() + QStringLiteral("Quillmarsh.cfg"));
 }
 
+namespace {
+
+// Runs every layout the last change asked for (they are posted, and may post more) until none
+// is left, so that sizes compared afterwards are the settled ones.
+void settleLayouts() {
+    for (int round = 0; round < 10; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+} // namespace
+
 QString TestLookup::field(const char* name) const {
     auto* e = m_form->findChild<QLineEdit*>(QLatin1String(name));
     return e ? e->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
@@ -131,7 +145,7 @@ void TestLookup::wildcardListFillsDropDownAndChoosingShows() {
 void TestLookup::windowKeepsItsSizeAcrossLookups() {
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    QTest::qWait(20);
+    settleLayouts();
     const QSize size = m_form->size();
     auto* grpUSA = m_form->findChild<QGroupBox*>(QStringLiteral("grpUSA"));
     const QRect place = grpUSA->geometry();
@@ -139,7 +153,7 @@ void TestLookup::windowKeepsItsSizeAcrossLookups() {
     // and hidden: nothing moves and the window keeps its size.
     for (const char* call : {"VA3CLB", "K7ABC", "VE3ABC", "W1AW", "W1A*", "VE9XYZ", "K7ABC"}) {
         search(QLatin1String(call));
-        QTest::qWait(20);
+        settleLayouts();
         QCOMPARE(m_form->size(), size);
         QCOMPARE(grpUSA->geometry(), place);
         QCOMPARE(m_form->findChild<QGroupBox*>(QStringLiteral("grpcdn"))->geometry(), place);
@@ -433,7 +447,7 @@ void TestLookup::updateNoticeFromVersionFile() {
     auto* notice = m_form->findChild<QLabel*>(QStringLiteral("lblupdate"));
     QVERIFY(!notice->isVisibleTo(m_form.get()));
     m_form->show();
-    QTest::qWait(20);
+    settleLayouts();
     const QSize size = m_form->size();
     const QRect searchGroup = m_form->findChild<QGroupBox*>(QStringLiteral("grp1"))->geometry();
     // The shipped configuration names no update site: no request, no notice.
@@ -444,7 +458,7 @@ void TestLookup::updateNoticeFromVersionFile() {
     m_form->Timer1Timer();
     QVERIFY(notice->isVisibleTo(m_form.get()));
     QVERIFY(newer.request().startsWith("GET /files/quillmarsh.version"));
-    QTest::qWait(20);
+    settleLayouts();
     // The notice has its place from the start: announcing it moves nothing.
     QCOMPARE(m_form->size(), size);
     QCOMPARE(m_form->findChild<QGroupBox*>(QStringLiteral("grp1"))->geometry(), searchGroup);

@@ -6,6 +6,7 @@
 #include "batch/TProcessBatch.h"
 #include "core/Paths.h"
 #include "tests/support/Fixtures.h"
+#include "core/Database.h"
 #include "tests/support/WidgetLookup.h"
 #include "ui/MessageDialog.h"
 
@@ -415,10 +416,16 @@ void TestBatch::windowCancelDuringRunWritesNothing() {
     answers.fileAnswers << in;
     child<QPushButton>(w, "btnInFIle")->click();
     w.show();
+    // The gate: while another connection holds the licence database exclusively, the worker
+    // cannot read it and waits, so the Cancel below surely lands before any call is converted.
+    Database gate;
+    gate.open(m_data + QStringLiteral("FCCdata.db"));
+    gate.exec(QStringLiteral("BEGIN EXCLUSIVE"));
     child<QPushButton>(w, "btnOK")->click();
     QVERIFY(w.isRunning());
     QVERIFY(!child<QPushButton>(w, "btnOK")->isEnabled());
     child<QPushButton>(w, "btnCancel")->click();
+    gate.exec(QStringLiteral("ROLLBACK"));
     QTRY_VERIFY_WITH_TIMEOUT(!w.isRunning(), 20000);
     QTRY_VERIFY(!w.isVisible());
     QCOMPARE(w.result(), int(QDialog::Rejected));
