@@ -1,5 +1,6 @@
 #include "AppTests.h"
 
+#include "tests/support/TestClasses.h"
 #include "ui/ErrorApplication.h"
 
 #include <QLocale>
@@ -12,14 +13,5 @@ int main(int argc, char** argv) {
     tzset();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QmApplication app(argc, argv);
-    int status = 0;
-    {
-        TestMainWindow t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestLookup t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    return status;
+    return runTestClasses<TestMainWindow, TestLookup>(argc, argv);
 }

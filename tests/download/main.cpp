@@ -1,8 +1,8 @@
 // Runs the download, extraction and download-window tests in one executable.
 
+#include "tests/support/TestClasses.h"
+
 #include <QApplication>
-#include <QTest>
-#include <memory>
 
 QObject* makeTestDownloader();
 QObject* makeTestExtract();
@@ -10,10 +10,5 @@ QObject* makeTestDownloadWindow();
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    int status = 0;
-    for (auto make : {makeTestDownloader, makeTestExtract, makeTestDownloadWindow}) {
-        std::unique_ptr<QObject> test(make());
-        status |= QTest::qExec(test.get(), argc, argv);
-    }
-    return status;
+    return runTestObjects(argc, argv, {makeTestDownloader, makeTestExtract, makeTestDownloadWindow});
 }

@@ -1,4 +1,5 @@
 #include "InfoTests.h"
+#include "tests/support/TestClasses.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -7,18 +8,5 @@
 int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QApplication app(argc, argv);
-    int status = 0;
-    {
-        TestMapUrls t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestMapWindow t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestAbout t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    return status;
+    return runTestClasses<TestMapUrls, TestMapWindow, TestAbout>(argc, argv);
 }

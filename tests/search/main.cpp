@@ -1,6 +1,7 @@
 #include "SearchTests.h"
 
 #include "tests/support/Fixtures.h"
+#include "tests/support/TestClasses.h"
 #include "ui/ErrorApplication.h"
 
 #include <QTemporaryDir>
@@ -12,18 +13,5 @@ int main(int argc, char** argv) {
     useTemporaryHome(home);
     writeFixtureDatabases(programDataPath());
     addSearchFixtureRows(searchDatabaseFile());
-    int status = 0;
-    {
-        TestSearchSql t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestSearchWindows t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestSearchMenus t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    return status;
+    return runTestClasses<TestSearchSql, TestSearchWindows, TestSearchMenus>(argc, argv);
 }
