@@ -111,7 +111,10 @@ void TForm1::FormCreate() {
         CenteredMessageDialog(this, text, MsgKind::Warning, MsgButton::Ok);
     });
     Settings = std::make_unique<TSettings>(App.SettingsFile);
-    m_services = loadServiceConfig(&m_servicesNotice);
+    QString servicesNotice;
+    m_services = loadServiceConfig(&servicesNotice);
+    if (!servicesNotice.isEmpty())
+        m_notices << servicesNotice;
 
     StyleList = StyleManager::styleNames();
     std::sort(StyleList.begin(), StyleList.end(),
@@ -342,7 +345,7 @@ void TForm1::CheckDatabases() {
                 m_importReport.runOrNoteMissing(job, [this](const ImportJob& j) { return runImport(j, ImportSetting::StartUp); });
         });
         // Indexes a first load left for its second load to build are built now if that never came.
-        settlePendingIndexes(DM.condb);
+        settlePendingIndexesInBackground();
         upgradeCallSignIndex(DM.condb);
     } catch (...) {
         showDataStatus();

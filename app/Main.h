@@ -114,6 +114,9 @@ private:
     void showDataStatus();
     void setStatusText(const QString& text);
     void tellSettingNotices();
+    // Builds the indexes an interrupted load left pending, with progress and Cancel; a cancel
+    // leaves them pending for the next start.
+    void settlePendingIndexesInBackground();
 
     // The station from the settings, and the figures of the zip row just read, as the displays show them.
     LatLon stationPosition();
@@ -155,7 +158,7 @@ private:
     ImportReport m_importReport;     // what the last database check imported, missed and skipped
     QList<ArchiveFailure> m_fetchFailures;   // archives the start-up could not fetch, told with the check
     ServiceConfig m_services;
-    QString m_servicesNotice;   // told once, with the first data status
+    QStringList m_notices;   // told once, with the next data status (a missing services.ini, indexes left pending)
     std::function<DownloadOutcome(const QString&, const QString&)> m_downloadStep;
     UpdateSequence* m_sequence = nullptr;
     int m_busy = 0;   // long work in progress: the window does not close

@@ -3,11 +3,13 @@
 // outcome turns into; and the check for a newer program version.
 #include "app/Main.h"
 
+#include "data/TableIndexes.h"
 #include "data/TfrmDataProcess.h"
 #include "data/TfrmFileDownload.h"
 #include "data/WebRequest.h"
 #include "ui/ErrorApplication.h"
 #include "ui/GridHelpers.h"
+#include "ui/JobRunner.h"
 #include "ui/MessageDialog.h"
 
 #include <QDateTime>
@@ -90,7 +92,10 @@ void TForm1::showUnpacking(bool busy, const QString& caption) {
 
 void TForm1::showDataStatus() {
     const QString status = licenceDataStatus(DM.condb);
-    setStatusText(m_servicesNotice.isEmpty() ? status : status + QStringLiteral("; ") + std::exchange(m_servicesNotice, QString()));
+    QStringList parts{status};
+    parts << std::exchange(m_notices, {});
+    parts.removeAll(QString());
+    setStatusText(parts.join(QStringLiteral("; ")));
 }
 
 void TForm1::setStatusText(const QString& text) {
@@ -98,6 +103,27 @@ void TForm1::setStatusText(const QString& text) {
     txtMessage->setSizePolicy(QSizePolicy::Ignored, txtMessage->sizePolicy().verticalPolicy());
     txtMessage->setText(text);
     txtMessage->setToolTip(text);
+}
+
+void TForm1::settlePendingIndexesInBackground() {
+    if (pendingIndexCount(DM.condb) == 0)
+        return;
+    const QString file = DM.condb.fileName();
+    const bool built = runJob(
+        this, QStringLiteral("Building the indexes of the licence tables"),
+        [file](JobControl& control) {
+            Database db;
+            db.openSingleThread(file);
+            control.setTotal(pendingIndexCount(db));
+            qint64 started = 0;
+            settlePendingIndexes(db, QString(), [&] {
+                control.checkCancelled();
+                control.setDone(started++);
+            });
+        },
+        QStringLiteral("indexes"));
+    if (!built)
+        m_notices << QStringLiteral("The indexes were not built, so look-ups and searches are slow until the next start builds them");
 }
 
 void TForm1::tellSettingNotices() {

@@ -148,11 +148,17 @@ ImportResult ImportEngine::run() {
     if (!result.ok) {
         result.errorLine = st.line;
         result.rows = 0;   // rolled back
-        // The rows an earlier load left without their indexes get them now.
-        if (db.isOpen() || QFileInfo::exists(m_job.databaseFile)) {
+        // The rows an earlier load left without their indexes get them now, unless the user
+        // asked to stop: then they stay pending and the database check builds them.
+        if (!result.cancelled && (db.isOpen() || QFileInfo::exists(m_job.databaseFile))) {
             try {
                 db.open(m_job.databaseFile);
-                settlePendingIndexes(db, importTable(m_job.kind));
+                settlePendingIndexes(db, importTable(m_job.kind), [this] {
+                    if (cancelRequested())
+                        throw Cancelled{};
+                });
+            } catch (const Cancelled&) {
+                result.cancelled = true;
             } catch (const std::exception& e) {
                 result.error += QStringLiteral("; the table's indexes could not be built: %1").arg(QString::fromUtf8(e.what()));
             }

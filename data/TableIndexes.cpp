@@ -90,7 +90,13 @@ void build(Database& db, const QString& table, const std::vector<TableIndex>& in
 
 } // namespace tableindexes
 
-void settlePendingIndexes(Database& db, const QString& table) {
+int pendingIndexCount(Database& db) {
+    if (!db.tableExists(kPendingTable))
+        return 0;
+    return int(db.scalar(QStringLiteral("select count(1) from %1").arg(kPendingTable)).toLongLong());
+}
+
+void settlePendingIndexes(Database& db, const QString& table, const std::function<void()>& stop) {
     if (!db.tableExists(kPendingTable))
         return;
     std::vector<QString> tables;
@@ -103,6 +109,6 @@ void settlePendingIndexes(Database& db, const QString& table) {
     }
     TransactionGuard tx(db);
     for (const QString& t : tables)
-        tableindexes::build(db, t, tableindexes::pending(db, t), {});
+        tableindexes::build(db, t, tableindexes::pending(db, t), stop);
     tx.commit();
 }

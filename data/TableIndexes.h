@@ -35,4 +35,8 @@ void build(Database& db, const QString& table, const std::vector<TableIndex>& in
 
 // Builds every pending index of the database in its own transaction; nothing to do in the usual
 // case. Run at the end of the database check, and after a load that left indexes pending fails.
-void settlePendingIndexes(Database& db, const QString& table = QString());
+// `stop` is asked before each index; what it throws rolls the build back and leaves the indexes
+// pending, so that the next database check builds them.
+void settlePendingIndexes(Database& db, const QString& table = QString(), const std::function<void()>& stop = {});
+// The number of indexes waiting to be built (0 in the usual case).
+int pendingIndexCount(Database& db);

@@ -21,6 +21,7 @@ private slots:
     void themeEntryWithAcceleratorMark();
     void closeSavesAndNextStartRestores();
     void unreadableDatabaseIsReportedAndStartGoesOn();
+    void pendingIndexesBuiltAtStart();
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;

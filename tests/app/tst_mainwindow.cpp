@@ -1,5 +1,6 @@
 #include "AppTests.h"
 
+#include "core/Database.h"
 #include "core/Paths.h"
 #include "tests/support/ImportSteps.h"
 #include "tests/support/Fixtures.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -197,4 +199,55 @@ void TestMainWindow::unreadableDatabaseIsReportedAndStartGoesOn() {
     QVERIFY2(answers.messages.first().text.startsWith(QStringLiteral("Exception raised with message")),
              qPrintable(answers.messages.first().text));
     QCOMPARE(answers.messages.first().kind, MsgKind::Error);
+}
+
+namespace {
+
+QStringList indexNames(const QString& file) {
+    Database db;
+    db.open(file);
+    QStringList names;
+    Statement st(db, QStringLiteral("select name from sqlite_master where type='index' and tbl_name='FCC_EN' order by name"));
+    while (st.step())
+        names << st.text(0);
+    return names;
+}
+
+} // namespace
+
+void TestMainWindow::pendingIndexesBuiltAtStart() {
+    writeFixtureDatabases(programDataPath());
+    const QString fcc = programDataPath() + QStringLiteral("FCCdata.db");
+    const QStringList allIndexes = indexNames(fcc);
+    {
+        // As an amateur load leaves them when its GMRS load is cancelled: two indexes waiting.
+        Database db;
+        db.open(fcc);
+        db.exec(QStringLiteral("CREATE TABLE quillmarsh_pending_index (tbl TEXT, name TEXT, sql TEXT);"
+                               "INSERT INTO quillmarsh_pending_index SELECT tbl_name, name, sql FROM sqlite_master"
+                               " WHERE name IN ('idx_en_last', 'idx_en_city');"
+                               "DROP INDEX idx_en_last; DROP INDEX idx_en_city;"));
+    }
+    auto start = [](TDM& dm, TForm1& form) {
+        form.setImportStep([](const ImportJob& j) {
+            QTest::qFail("the fixture databases are full", __FILE__, __LINE__);
+            return importDone(j);
+        });
+        form.setDownloadStep([](const QString&, const QString&) { return false; });
+        form.show();
+        form.FormActivate();
+        Q_UNUSED(dm);
+    };
+    {
+        // Built on a worker with the progress window's Cancel (a cancelled build is the
+        // engine test's): nothing is left pending, and no notice.
+        ScopedDialogAnswers answers;
+        TDM dm;
+        TForm1 form(dm);
+        start(dm, form);
+        QCOMPARE(answers.texts(), QStringList());
+        QVERIFY(!dm.condb.tableExists(QStringLiteral("quillmarsh_pending_index")));
+        QCOMPARE(indexNames(fcc), allIndexes);
+        QVERIFY(!form.findChild<QLabel*>(QStringLiteral("txtMessage"))->text().contains(QStringLiteral("indexes")));
+    }
 }

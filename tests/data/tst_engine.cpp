@@ -2,6 +2,7 @@
 // failed, cancelled or empty file, the note of a completed load, the table's indexes, and the
 // worker thread.
 
+#include "core/Job.h"
 #include "core/SourceRecord.h"
 #include "data/ImportEngine.h"
 #include "data/TableIndexes.h"
@@ -32,6 +33,7 @@ private slots:
     void oneIndexBuildForAmateurAndGmrs();
     void failedGmrsLoadStillIndexesAmateurRows();
     void pendingIndexesSettled();
+    void cancelledIndexBuildStaysPending();
     void canadianImport();
     void zipImport();
     void emptyFiles_data();
@@ -162,6 +164,35 @@ void TestEngine::pendingIndexesSettled() {
     QCOMPARE(fx.indexSql(QStringLiteral("FCC_EN")), indexes);
     QVERIFY(!db.tableExists(QStringLiteral("quillmarsh_pending_index")));
     settlePendingIndexes(db);   // nothing pending: nothing happens
+    QCOMPARE(fx.indexSql(QStringLiteral("FCC_EN")), indexes);
+}
+
+void TestEngine::cancelledIndexBuildStaysPending() {
+    ImportFixture fx;
+    const QStringList indexes = fx.indexSql(QStringLiteral("FCC_EN"));
+    QVERIFY(indexes.size() >= 2);
+    QVERIFY(fx.import(TDataType::AMT_EN, enLines(1, 3)).ok);
+    Database db;
+    db.open(fx.fccDb());
+    const int pending = pendingIndexCount(db);
+    QCOMPARE(pending, int(indexes.size()));
+    // Cancelled before the second index: the first is rolled back too, and all stay pending.
+    int asked = 0;
+    QVERIFY_THROWS_EXCEPTION(JobCancelled, settlePendingIndexes(db, QString(), [&] {
+        if (++asked == 2)
+            throw JobCancelled();
+    }));
+    QCOMPARE(pendingIndexCount(db), pending);
+    QVERIFY(fx.indexSql(QStringLiteral("FCC_EN")).isEmpty());
+    // A GMRS load cancelled after it leaves them pending as well, for the database check.
+    const QString gmrsFile = fx.path(QStringLiteral("gmrs-en.dat"));
+    writeBytes(gmrsFile, enLines(10, 3));
+    ImportEngine gmrs(fx.job(TDataType::GMRS_EN, gmrsFile));
+    gmrs.cancel();
+    QVERIFY(gmrs.run().cancelled);
+    QCOMPARE(pendingIndexCount(db), pending);
+    settlePendingIndexes(db);   // the next start
+    QCOMPARE(pendingIndexCount(db), 0);
     QCOMPARE(fx.indexSql(QStringLiteral("FCC_EN")), indexes);
 }
 
