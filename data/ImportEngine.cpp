@@ -244,29 +244,23 @@ void ImportEngine::lineDone(LineReader& reader, Stats& st, qint64 lines) {
 
 void ImportEngine::loadUls(Database& db, LineReader& reader, Stats& st) {
     Statement ins(db, insertSql(m_job.kind));
-    UlsRecordAssembler records(reader, ulsRecordType(m_job.kind), ulsFieldCount(m_job.kind));
-    UlsRecordAssembler::Record rec;
-    RowValues row;
-    while (records.next(rec)) {
+    UlsRowVisitor visit;
+    visit.row = [&](const UlsRecordAssembler::Record& rec, const RowValues& row) {
         st.line = rec.firstLine;
-        if (rec.skipReason) {
-            noteSkip(st, rec.skipReason, rec.firstLine, rec.lines());
-        } else {
-            if (rec.pieces > 1)
-                ++st.result.joined;
-            if (const SkipReason why = buildUlsRow(m_job.kind, rec.text, st.counties, row)) {
-                noteSkip(st, why.text, rec.firstLine, rec.lines());
-            } else {
-                bindRow(ins, row);
-                ++st.result.rows;
-                st.result.badDates += row.badDates();
-                if (rec.repaired)
-                    ++st.result.repaired;
-            }
-        }
-        // The assembler reads one line ahead; count only the lines of finished records.
-        lineDone(reader, st, rec.lastLine);
-    }
+        if (rec.pieces > 1)
+            ++st.result.joined;
+        bindRow(ins, row);
+        ++st.result.rows;
+        st.result.badDates += row.badDates();
+        if (rec.repaired)
+            ++st.result.repaired;
+    };
+    visit.skipped = [&](const UlsRecordAssembler::Record& rec, const char* reason) {
+        st.line = rec.firstLine;
+        noteSkip(st, reason, rec.firstLine, rec.lines());
+    };
+    visit.done = [&](qint64 lastLine) { lineDone(reader, st, lastLine); };
+    readUlsRows(reader, m_job.kind, st.counties, visit);
 }
 
 void ImportEngine::loadCanadian(Database& db, LineReader& reader, Stats& st) {

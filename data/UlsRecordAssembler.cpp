@@ -169,3 +169,20 @@ bool UlsRecordAssembler::next(Record& out) {
         return emitSkip(out);
     return false;
 }
+
+void readUlsRows(LineReader& reader, TDataType kind, const CountyTable& counties, const UlsRowVisitor& visit) {
+    UlsRecordAssembler records(reader, ulsRecordType(kind), ulsFieldCount(kind));
+    UlsRecordAssembler::Record rec;
+    RowValues row;
+    while (records.next(rec)) {
+        if (rec.skipReason)
+            visit.skipped(rec, rec.skipReason);
+        else if (const SkipReason why = buildUlsRow(kind, rec.text, counties, row))
+            visit.skipped(rec, why.text);
+        else
+            visit.row(rec, row);
+        // The assembler reads one line ahead; count only the lines of finished records.
+        if (visit.done)
+            visit.done(rec.lastLine);
+    }
+}

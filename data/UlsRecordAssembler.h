@@ -16,7 +16,10 @@
 // licence before it.
 // Collaborators: LineReader (lines), ImportEngine (driver), RecordParsers (the reasons of skipped runs).
 
+#include "core/ImportTypes.h"
 #include "data/LineReader.h"
+
+#include <functional>
 
 #include <string>
 #include <string_view>
@@ -82,3 +85,17 @@ private:
 
     std::string m_out;            // record handed out
 };
+
+class CountyTable;
+class RowValues;
+
+// Every record of a ULS file of one kind, put together and built into its table row by the
+// import's rules (the weekly load and the daily changes read the same way): `row` gets each row
+// built, `skipped` each record or run of lines left out with the reason; after each, `done` gets
+// the number of the last line read so far.
+struct UlsRowVisitor {
+    std::function<void(const UlsRecordAssembler::Record&, const RowValues&)> row;
+    std::function<void(const UlsRecordAssembler::Record&, const char* reason)> skipped;
+    std::function<void(qint64 lastLine)> done;
+};
+void readUlsRows(LineReader& reader, TDataType kind, const CountyTable& counties, const UlsRowVisitor& visit);
