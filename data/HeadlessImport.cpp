@@ -2,13 +2,17 @@
 
 #include "core/Database.h"
 #include "core/SchemaCheck.h"
+#include "core/ZipCodes.h"
+#include "data/DailyChanges.h"
 #include "data/ImportEngine.h"
+#include "data/RecordParsers.h"
 #include "data/ImportReport.h"
 #include "data/TableIndexes.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <exception>
 
 QString importReportLine(const ImportResult& r) {
@@ -70,4 +74,50 @@ int runHeadlessImport(const QString& dataDir, QTextStream& out, QTextStream& err
         << '\n';
     out.flush();
     return report.failures() ? 1 : 0;
+}
+
+int runHeadlessDailyImport(const QString& dataDir, const QStringList& inputs, QTextStream& out, QTextStream& err) {
+    const QFileInfo dir(dataDir);
+    const QString base = QDir(dir.absoluteFilePath()).absolutePath() + QLatin1Char('/');
+    const QString licences = base + QStringLiteral("FCCdata.db");
+    if (!dir.isDir() || !QFileInfo(licences).isFile()) {
+        err << "quillmarsh-import: \"" << dataDir << "\" holds no licence database; load the weekly data first\n";
+        return 2;
+    }
+    QTemporaryDir work;
+    if (!work.isValid()) {
+        err << "quillmarsh-import: no temporary folder for unpacking: " << work.errorString() << '\n';
+        return 2;
+    }
+    try {
+        Database condb;
+        condb.open(licences);
+        if (!condb.tableExists(QStringLiteral("FCC_EN"))) {
+            err << "quillmarsh-import: " << licences << " holds no licence tables; load the weekly data first\n";
+            return 2;
+        }
+        CountyTable counties;
+        if (QFileInfo(base + QStringLiteral("postal.db")).isFile()) {
+            Database zipdb;
+            zipdb.openReadOnly(base + QStringLiteral("postal.db"));
+            if (zipTableExists(zipdb))
+                counties.load(zipdb);
+        }
+        QList<DailyInput> prepared;
+        for (const QString& input : inputs)
+            prepared << prepareDailyInput(input, work.path());
+        const DailyRunReport report = applyDailyInputs(condb, counties, prepared);
+        for (const QString& line : report.lines)
+            out << line << '\n';
+        const QString standing = licenceDataText(condb);
+        if (!standing.isEmpty())
+            out << standing << '\n';
+        out.flush();
+        return report.refused ? 1 : 0;
+    } catch (const DatabaseError& e) {
+        err << "quillmarsh-import: " << e.message() << '\n';
+    } catch (const std::exception& e) {
+        err << "quillmarsh-import: " << QString::fromUtf8(e.what()) << '\n';
+    }
+    return 2;
 }

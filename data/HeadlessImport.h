@@ -17,3 +17,10 @@ int runHeadlessImport(const QString& dataDir, QTextStream& out, QTextStream& err
 
 // The report line of one import.
 QString importReportLine(const ImportResult& result);
+
+// Applies daily archives (or their extracted folders) to the licence database of the data folder
+// by the rules of the daily changes, printing what was applied and why anything was not. Returns
+// 0 when all went in (or nothing was new), 1 when anything was refused or a chain has a gap, 2
+// when the data folder or its databases cannot be used.
+int runHeadlessDailyImport(const QString& dataDir, const QStringList& inputs, QTextStream& out, QTextStream& err);
+

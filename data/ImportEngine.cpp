@@ -3,6 +3,7 @@
 #include "core/Database.h"
 #include "core/SourceRecord.h"
 #include "core/ZipCodes.h"
+#include "data/DailyChanges.h"
 #include "data/ByteText.h"
 #include "data/LineReader.h"
 #include "data/RecordParsers.h"
@@ -217,6 +218,11 @@ void ImportEngine::load(Database& db, Stats& st) {
                 throw Cancelled{};
         });
     sourcerecord::markComplete(db, kind, st.result.rows);
+    // A weekly entity file starts the service's data afresh: its archive's date is where the
+    // daily changes continue from.
+    if (kind == TDataType::AMT_EN || kind == TDataType::GMRS_EN)
+        recordWeeklyLoad(db, kind == TDataType::AMT_EN ? DailyService::Amateur : DailyService::Gmrs,
+                         countsFileCreationDate(QFileInfo(m_job.sourceFile).absolutePath() + QStringLiteral("/counts")));
     tx.commit();
 }
 
@@ -355,3 +361,5 @@ void ImportThread::start() {
 }
 
 void ImportThread::cancel() { m_engine->cancel(); }
+
+QString importInsertSql(TDataType kind) { return insertSql(kind); }

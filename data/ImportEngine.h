@@ -58,6 +58,9 @@ struct ImportResult {
 };
 Q_DECLARE_METATYPE(ImportResult)
 
+// The insert of one row of the kind's table, its values bound as ?1, ?2, … in column order.
+QString importInsertSql(TDataType kind);
+
 // What a failure means for the user's data, in the setting.
 QString importFailureOutcome(ImportSetting setting);
 // The record type caption the import window shows for a kind.

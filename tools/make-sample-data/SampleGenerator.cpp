@@ -1,6 +1,7 @@
 #include "SampleGenerator.h"
 
 #include "ArchiveWriter.h"
+#include "DailyWriter.h"
 #include "TextOut.h"
 #include "ZipTable.h"
 
@@ -45,7 +46,7 @@ SampleSummary generateSampleData(const SampleOptions& options)
         QFile f(dir + QStringLiteral("/counts"));
         if (!f.open(QIODevice::WriteOnly))
             throw std::runtime_error("cannot write " + f.fileName().toStdString());
-        QByteArray text = "File Creation Date: sample data\r\n";
+        QByteArray text = countsFirstLine(weeklyCreationDate()) + "\r\n";
         for (const QString& n : names)
             text += QByteArray::number(QFileInfo(dir + u'/' + n).size()) + " bytes " + n.toLatin1() + "\r\n";
         f.write(text);
@@ -53,6 +54,13 @@ SampleSummary generateSampleData(const SampleOptions& options)
     writeCounts(amat, {QStringLiteral("AM.dat"), QStringLiteral("EN.dat"), QStringLiteral("HD.dat")});
     writeCounts(gmrs, {QStringLiteral("EN.dat"), QStringLiteral("HD.dat")});
 
+    if (options.dailyDays > 0) {
+        DailyOptions daily;
+        daily.days = options.dailyDays;
+        daily.missingDay = options.missingDay;
+        daily.licencesPerDay = full ? 2000 : 12;
+        summary.dailyArchives = writeDailySequence(out, daily, options.seed).archives;
+    }
     if (!options.archives)
         return summary;
     const std::time_t stamp = std::time_t(sampleToday() * 86400);

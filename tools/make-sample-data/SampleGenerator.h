@@ -9,6 +9,7 @@
 #include "UlsWriter.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -22,11 +23,14 @@ struct SampleOptions {
     Scale scale = Scale::Small;
     std::uint64_t seed = 1;
     bool archives = true;
+    int dailyDays = 0;     // daily archives after the weekly set (OUT/daily), 0 to 5
+    int missingDay = 0;    // the day among them whose archives are left out (0: none)
 };
 
 struct SampleSummary {
     UlsSummary uls;
     CanadianSummary canada;
+    QStringList dailyArchives;
 };
 
 // The "today" of every generated set (dates, the list's header), fixed so output is reproducible.

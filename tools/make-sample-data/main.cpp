@@ -1,4 +1,5 @@
 // make-sample-data OUT_DIR [--scale full|small] [--seed N] [--zips FILE] [--no-archives]
+//                  [--daily DAYS [--missing-day DAY]]
 // Writes a realistic licence data set (see SampleGenerator.h) and prints what it wrote.
 
 #include "SampleGenerator.h"
@@ -32,7 +33,7 @@ QString findZipTable(const QString& given)
 int usage(QTextStream& err)
 {
     err << "usage: make-sample-data OUT_DIR [--scale full|small] [--seed N] [--zips postal_update.csv] "
-           "[--no-archives]\n";
+           "[--no-archives] [--daily DAYS [--missing-day DAY]]\n";
     return 2;
 }
 
@@ -60,6 +61,12 @@ int main(int argc, char* argv[])
                 return usage(err);
         } else if (a == QLatin1String("--zips") && hasValue) {
             zips = args[++i];
+        } else if ((a == QLatin1String("--daily") || a == QLatin1String("--missing-day")) && hasValue) {
+            bool ok = false;
+            const int n = args[++i].toInt(&ok);
+            if (!ok || n < 0 || n > 5)
+                return usage(err);
+            (a == QLatin1String("--daily") ? options.dailyDays : options.missingDay) = n;
         } else if (a == QLatin1String("--no-archives")) {
             options.archives = false;
         } else if (a.startsWith(u'-') || !options.outDir.isEmpty()) {
@@ -86,6 +93,8 @@ int main(int argc, char* argv[])
         out << "Canada: " << s.canada.records << " records (" << s.canada.clubs << " clubs), " << s.canada.lines
             << " lines\n";
         out << "look-up calls: " << s.uls.lookupCalls << "\n";
+        if (!s.dailyArchives.isEmpty())
+            out << "daily archives: " << s.dailyArchives.join(QStringLiteral(", ")) << " (the state they lead to in daily/end)\n";
         out << "written to " << QFileInfo(options.outDir).absoluteFilePath() << " in "
             << QString::number(double(timer.elapsed()) / 1000.0, 'f', 1) << " s\n";
     } catch (const std::exception& e) {
