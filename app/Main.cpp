@@ -158,6 +158,8 @@ void TForm1::buildMenu() {
 
     QMenu* file = sub(mm1, "mnuFile", QStringLiteral("&File"));
     connect(item(file, "mnuUpdateData", QStringLiteral("Update Data")), &QAction::triggered, this, reporting(this, &TForm1::mnuUpdateDataClick));
+    connect(item(file, "mnuApplyDailyChanges", QStringLiteral("Apply Daily Changes")), &QAction::triggered, this,
+            reporting(this, &TForm1::mnuApplyDailyChangesClick));
     item(file, "mnuEditZipCode", QStringLiteral("Edit Zipcode Table"));
     item(file, "mnuBatchProcess", QStringLiteral("Batch Process"));
     file->addSeparator();

@@ -56,6 +56,8 @@ public:
     void CheckFiles();
     void FetchFiles();
     void mnuUpdateDataClick();
+    // Fetches and applies the daily changes of the amateur and GMRS licences.
+    void mnuApplyDailyChangesClick();
     void GetFCC();
     void GetGMRS();
     void GetRac();

@@ -3,6 +3,7 @@
 // outcome turns into; and the check for a newer program version.
 #include "app/Main.h"
 
+#include "data/DailyChanges.h"
 #include "data/TableIndexes.h"
 #include "data/TfrmDataProcess.h"
 #include "data/TfrmFileDownload.h"
@@ -92,7 +93,16 @@ void TForm1::showUnpacking(bool busy, const QString& caption) {
 
 void TForm1::showDataStatus() {
     const QString status = licenceDataStatus(DM.condb);
-    QStringList parts{status};
+    QStringList parts{status, licenceDataText(DM.condb)};
+    // Offered, never pressed on the user: the weekly data is in place and a day after it may be out.
+    const QDate yesterday = QDate::currentDate().addDays(-1);
+    for (DailyService s : {DailyService::Amateur, DailyService::Gmrs}) {
+        const QDate at = serviceStanding(DM.condb, s).current();
+        if (at.isValid() && at < yesterday) {
+            parts << QStringLiteral("newer licences may be out: File > Apply Daily Changes");
+            break;
+        }
+    }
     parts << std::exchange(m_notices, {});
     parts.removeAll(QString());
     setStatusText(parts.join(QStringLiteral("; ")));

@@ -49,6 +49,12 @@ std::optional<QList<qint64>> fourNumbers(const QString& text) {
 
 QString ServiceConfig::amateurArchiveUrl() const { return joinUrl(FccDataServer, "/download/pub/uls/complete/l_amat.zip"); }
 QString ServiceConfig::gmrsArchiveUrl() const { return joinUrl(FccDataServer, "/download/pub/uls/complete/l_gmrs.zip"); }
+QString ServiceConfig::dailyArchiveUrl(bool amateur, int dayOfWeek) const {
+    static const char* const kDays[] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
+    const QByteArray path = QByteArray("/download/pub/uls/daily/l_") + (amateur ? "am_" : "gm_") + kDays[((dayOfWeek % 7) + 7) % 7] + ".zip";
+    return joinUrl(FccDataServer, path.constData());
+}
+
 QString ServiceConfig::canadianArchiveUrl() const { return joinUrl(CanadaDataServer, "/datafiles/amateur.zip"); }
 QString ServiceConfig::versionFileUrl() const {
     return UpdateSite.trimmed().isEmpty() ? QString() : joinUrl(UpdateSite, "/files/quillmarsh.version");

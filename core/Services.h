@@ -25,6 +25,8 @@ struct ServiceConfig {
 
     QString amateurArchiveUrl() const;
     QString gmrsArchiveUrl() const;
+    // The FCC's daily archive of one service ("l_am_tue.zip"); dayOfWeek 0 is Sunday.
+    QString dailyArchiveUrl(bool amateur, int dayOfWeek) const;
     QString canadianArchiveUrl() const;
     QString versionFileUrl() const;     // empty when no update site is configured
     QString setupDownloadUrl() const;

@@ -58,6 +58,8 @@ private slots:
     void updateDataFailureKeepsOldData_data();
     void updateDataFailureKeepsOldData();
     void updateDataBuildErrorKeepsOldData();
+    void dailyChangesFromTheMenu_data();
+    void dailyChangesFromTheMenu();
 
 private:
     void serveGoodArchives();
@@ -81,6 +83,7 @@ void TestUpdate::initTestCase() {
     options.outDir = m_samples.path();
     options.zipTable = qEnvironmentVariable("QM_DIST_DIR") + QStringLiteral("/postal_update.csv");
     options.seed = 11;
+    options.dailyDays = 3;
     sampledata::generateSampleData(options);
     m_calls = readTextFile(m_samples.filePath(QStringLiteral("calls.txt"))).split(QStringLiteral("\n"), Qt::SkipEmptyParts);
     QVERIFY(m_calls.size() > 10);
@@ -163,7 +166,10 @@ void TestUpdate::firstStartBuildsEverything() {
         QVERIFY2(db.scalar(QStringLiteral("select count(1) from %1").arg(QLatin1String(table))).toLongLong() > 0, table);
     QVERIFY(m_dm->Zipdb.scalar(QStringLiteral("select count(1) from zipcodes")).toLongLong() > 40000);
     QCOMPARE(lookUp(m_calls.first()), m_calls.first());
-    QCOMPARE(status(), QString());
+    // Nothing missing; the date of each service's weekly archive (its counts file), and as the
+    // sample week lies months back, the daily changes offered.
+    QCOMPARE(status(), QStringLiteral("Licence data of April 12, 2026 (amateur), April 12, 2026 (GMRS); "
+                                      "newer licences may be out: File > Apply Daily Changes"));
     // The generated files hold a few deliberately broken lines; they are told once, in one box.
     QVERIFY(answers.messages.size() <= 1);
     for (TDataType kind : sourcerecord::licenceSources())
@@ -262,7 +268,8 @@ void TestUpdate::cancelledDownload() {
     QCOMPARE(m_server->requests(), 2);
     QVERIFY(m_dm->condb.scalar(QStringLiteral("select count(1) from FCC_EN")).toLongLong() > 0);
     QCOMPARE(m_dm->condb.scalar(QStringLiteral("select count(1) from canada")).toLongLong(), 0);
-    QCOMPARE(status(), QStringLiteral("No Canadian data yet: File > Update Data"));
+    QVERIFY2(status().startsWith(QStringLiteral("No Canadian data yet: File > Update Data; Licence data of April 12, 2026")),
+             qPrintable(status()));
 
     cancelled = QStringLiteral("l_amat.zip");
     const qint64 rowsBefore = m_dm->condb.scalar(QStringLiteral("select count(1) from FCC_EN")).toLongLong();
@@ -425,3 +432,48 @@ int main(int argc, char** argv) {
     return QTest::qExec(&t, argc, argv);
 }
 #include "tst_update.moc"
+
+void TestUpdate::dailyChangesFromTheMenu_data() {
+    QTest::addColumn<QStringList>("published");   // daily archives on the server; every other day: 404
+    QTest::addColumn<QString>("says");
+    QTest::addColumn<QString>("standing");
+    QTest::addColumn<bool>("newCallFound");
+    QTest::newRow("three days of both services")
+        << QStringList{"l_am_mon.zip", "l_am_tue.zip", "l_am_wed.zip", "l_gm_mon.zip", "l_gm_tue.zip", "l_gm_wed.zip"}
+        << "applied l_am_wed.zip: amateur changes of April 16, 2026"
+        << "Licence data of April 16, 2026 (amateur), April 16, 2026 (GMRS)" << true;
+    QTest::newRow("Tuesday missing: a gap, the full update offered")
+        << QStringList{"l_am_mon.zip", "l_am_wed.zip"}
+        << "The daily files of amateur have a gap after April 14, 2026: a full update is needed"
+        << "Licence data of April 14, 2026 (amateur), April 12, 2026 (GMRS)" << true;
+    QTest::newRow("nothing published") << QStringList{} << "Licence data is up to date"
+                                       << "Licence data of April 12, 2026 (amateur), April 12, 2026 (GMRS)" << false;
+}
+
+void TestUpdate::dailyChangesFromTheMenu() {
+    QFETCH(QStringList, published);
+    QFETCH(QString, says);
+    QFETCH(QString, standing);
+    QFETCH(bool, newCallFound);
+    {
+        ScopedDialogAnswers quiet;
+        startForm();
+    }
+    for (const QString& name : published)
+        m_server->route("/download/pub/uls/daily/" + name.toLatin1(),
+                        Route::answer(200, "OK", fileBytes(m_samples.filePath(QStringLiteral("daily/") + name))));
+    const qint64 before = m_dm->condb.scalar(QStringLiteral("select count(1) from FCC_EN")).toLongLong();
+    ScopedDialogAnswers answers(MsgButton::No);
+    m_form->mnuApplyDailyChangesClick();
+    QCOMPARE(answers.messages.size(), 1);
+    const QString text = answers.messages.first().text;
+    QVERIFY2(text.contains(says), qPrintable(text));
+    QVERIFY2(text.contains(standing), qPrintable(text));
+    QVERIFY2(status().contains(standing), qPrintable(status()));
+    QCOMPARE(text.contains(QStringLiteral("Run Update Data now")), QTest::currentDataTag() == QByteArray("Tuesday missing: a gap, the full update offered"));
+    // The look-up sees the new licences at once; the window was not reopened.
+    QCOMPARE(lookUp(QStringLiteral("N1DNAAE")) == QStringLiteral("N1DNAAE"), newCallFound);
+    if (!newCallFound)
+        QCOMPARE(m_dm->condb.scalar(QStringLiteral("select count(1) from FCC_EN")).toLongLong(), before);
+    QVERIFY(!QDir(programDataPath()).entryList({QStringLiteral("daily-*")}, QDir::Dirs).size());
+}
