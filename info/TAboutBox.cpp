@@ -1,8 +1,12 @@
 #include "info/TAboutBox.h"
 
+#include "core/Database.h"
+#include "data/DailyChanges.h"
+
 #include "info/AboutInfo.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -66,6 +70,7 @@ TAboutBox::TAboutBox(QWidget* owner, const QString& appDataPath) : QDialog(owner
     pair(0, "lbl1", QStringLiteral("Amateur Data File:"), lblAMT, "lblAMT");
     pair(1, "lbl2", QStringLiteral("Canada Data File:"), lblCDN, "lblCDN");
     pair(2, "lbl3", QStringLiteral("GMRS Data File:"), lblGMRS, "lblGMRS");
+    pair(3, "lbl4", QStringLiteral("Licence data:"), lblLicenceData, "lblLicenceData");
     files->setColumnStretch(1, 1);
 
     // The zip table's sources ask to be credited where the program shows what it is built from.
@@ -117,6 +122,19 @@ void TAboutBox::FormCreate() {
     lblAMT->setText(dataFileDateText(f.amateur));
     lblGMRS->setText(dataFileDateText(f.gmrs));
     lblCDN->setText(dataFileDateText(f.canada));
+    // The weekly archive's date, or the last daily changes applied after it.
+    QString standing;
+    try {
+        const QString licences = m_appDataPath + QStringLiteral("FCCdata.db");
+        if (QFileInfo(licences).isFile()) {
+            Database db;
+            db.openReadOnly(licences);
+            standing = licenceDataText(db);
+        }
+    } catch (const std::exception&) {
+        // An unreadable database is told by the main window; here it is simply not known.
+    }
+    lblLicenceData->setText(standing.isEmpty() ? QStringLiteral("not known") : standing);
 }
 
 void TAboutBox::OKButtonClick() { accept(); }

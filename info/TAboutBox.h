@@ -37,5 +37,6 @@ private:
     QLabel* lblAMT = nullptr;
     QLabel* lblCDN = nullptr;
     QLabel* lblGMRS = nullptr;
+    QLabel* lblLicenceData = nullptr;
     QPushButton* OKButton = nullptr;
 };

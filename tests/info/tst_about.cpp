@@ -1,3 +1,5 @@
+#include "core/Database.h"
+#include "data/DailyChanges.h"
 #include "InfoTests.h"
 
 #include "core/Version.h"
@@ -103,6 +105,13 @@ void TestAbout::dataFiles() {
         writeFile(files.gmrs);
     if (canada)
         writeFile(files.canada);
+    if (amateur) {
+        // Where the licence data stands: the weekly amateur archive and a day applied after it.
+        Database db;
+        db.open(data.filePath(QStringLiteral("FCCdata.db")));
+        recordWeeklyLoad(db, DailyService::Amateur, QDate(2026, 4, 12));
+        db.exec(QStringLiteral("insert into quillmarsh_licence_dates values ('AMAT', 'daily', '2026-04-14', '')"));
+    }
     QApplication::setWindowIcon(programIcon());
 
     TAboutBox about(nullptr, data.path() + QLatin1Char('/'));
@@ -114,6 +123,9 @@ void TestAbout::dataFiles() {
     QCOMPARE(labelText(about, "lblGMRS"), gmrs ? today : missing);
     QCOMPARE(labelText(about, "lblCDN"), canada ? today : missing);
     QCOMPARE(child<QLabel>(about, "lbl2")->buddy(), child<QLabel>(about, "lblCDN"));
+    QCOMPARE(labelText(about, "lblLicenceData"),
+             amateur ? QStringLiteral("Licence data of April 14, 2026 (amateur)") : QStringLiteral("not known"));
+    QCOMPARE(child<QLabel>(about, "lbl4")->buddy(), child<QLabel>(about, "lblLicenceData"));
 
     QCOMPARE(labelText(about, "ProductName"), QStringLiteral("Quillmarsh"));
     QCOMPARE(labelText(about, "Version"), QStringLiteral("Versiom: " QM_VERSION_TEXT));
