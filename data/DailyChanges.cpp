@@ -219,6 +219,9 @@ DayChanges readDayFolder(const QString& folder, DailyService service, const Coun
 
 void applyDay(Database& condb, const DayChanges& day, JobControl* control) {
     const bool amateur = day.service == DailyService::Amateur;
+    // Changed pages stay in memory until the commit instead of spilling into the file under an
+    // exclusive lock: the look-ups on other connections go on reading meanwhile.
+    condb.exec(QStringLiteral("PRAGMA cache_spill = OFF"));
     TransactionGuard tx(condb);
     ensureDatesTable(condb);
     {
