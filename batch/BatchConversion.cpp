@@ -31,11 +31,6 @@ QString trimBlanks(const QString& piece) {
 
 } // namespace
 
-QString batchHeader() {
-    return QStringLiteral("Call Sign,Entity Name,Street Address,City,State,Zipcode,Grid,TenTen,VP,First Name,Last Name,MI,County,"
-                          "Latitude,Longitude,Grant Date,Expired Date");
-}
-
 QStringList splitInputLines(const QString& text) {
     QStringList lines;
     qsizetype start = 0;

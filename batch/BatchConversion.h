@@ -13,6 +13,8 @@
 #include "geo/HamCalc.h"
 #include "licence/LicenceQueries.h"
 
+#include "core/CsvFile.h"   // batchHeader()
+
 #include <QChar>
 #include <QHash>
 #include <QString>
@@ -20,8 +22,6 @@
 #include <atomic>
 #include <functional>
 
-// The first line of every output file (17 names, written without quotes).
-QString batchHeader();
 
 // The lines of a decoded text, split at CR, LF or CR LF; a final line end makes no extra line.
 QStringList splitInputLines(const QString& text);

@@ -5,7 +5,7 @@
 # quillmarsh_<version>_<arch>.deb for /usr, its dependencies found by dpkg-shlibdeps.
 include(GNUInstallDirs)
 
-install(TARGETS quillmarsh quillmarsh-import RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quillmarsh quillmarsh-import quillmarsh-lookup RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${QM_DIST_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/quillmarsh)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/applications/quillmarsh.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 

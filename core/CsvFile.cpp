@@ -105,3 +105,8 @@ void writeResultCsv(const ResultTable& table, const QList<int>& columns, const Q
     }
     out.commit();
 }
+
+QString batchHeader() {
+    return QStringLiteral("Call Sign,Entity Name,Street Address,City,State,Zipcode,Grid,TenTen,VP,First Name,Last Name,MI,County,"
+                          "Latitude,Longitude,Grant Date,Expired Date");
+}

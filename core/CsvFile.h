@@ -47,3 +47,7 @@ private:
 // is thrown and nothing is left under the file's name (nor the temporary file).
 void writeResultCsv(const ResultTable& table, const QList<int>& columns, const QString& fileName,
                     JobControl* control = nullptr);
+
+// The first line of a call-sign CSV file, as the batch conversion writes it and the command-line
+// look-up prints it (17 names, written without quotes).
+QString batchHeader();

@@ -21,7 +21,7 @@ dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
-for f in bin/quillmarsh bin/quillmarsh-import \
+for f in bin/quillmarsh bin/quillmarsh-import bin/quillmarsh-lookup \
          share/quillmarsh/fcc.sql share/quillmarsh/postal.sql share/quillmarsh/postal_update.csv \
          share/quillmarsh/services.ini share/quillmarsh/NOTICE \
          share/applications/quillmarsh.desktop share/icons/hicolor/scalable/apps/quillmarsh.svg \
@@ -52,6 +52,12 @@ count() { sqlite3 "$1" "select count(*) from $2" 2>/dev/null || echo 0; }
 [ "$(count "$root/import/postal.db" zipcodes)" -gt 0 ] || fail "quillmarsh-import filled no zip table"
 [ "$(count "$root/import/FCCdata.db" FCC_EN)" -gt 0 ] || fail "quillmarsh-import filled no licence table"
 echo "installed quillmarsh-import: ok"
+# The command-line look-up reads that data folder: an answer in the common layout, found or not.
+lookup_status=0
+"$root/usr/bin/quillmarsh-lookup" --data "$root/import" W1AW >"$root/lookup.json" 2>"$root/lookup.log" || lookup_status=$?
+{ [ "$lookup_status" -le 1 ] && grep -q '"hamdb":{"version":"1"' "$root/lookup.json"; } \
+    || { cat "$root/lookup.log"; fail "the installed quillmarsh-lookup gave no record (status $lookup_status)"; }
+echo "installed quillmarsh-lookup: ok"
 
 # The window program: its first start builds the databases from the shipped files.
 cd "$root/work"
