@@ -321,6 +321,7 @@ void TForm1::filesChecked(const UpdateOutcome& outcome) {
     // what is already there still go in.
     if (outcome.result == UpdateOutcome::Result::Stopped)
         ShowErrorReport(outcome.stopReason);
+    applyLookupService();
     CheckDatabases();
 
     // On a first start the zip table was empty when the state list was read; read it again so
@@ -381,6 +382,7 @@ void TForm1::FormClose() {
     if (m_closed)
         return;
     m_closed = true;
+    m_lookupService.reset();
     DM.condb.close();
     saveAppearance();
     tmr1->stop();

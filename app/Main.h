@@ -16,6 +16,7 @@
 #include "core/Settings.h"
 #include "data/UpdateSequence.h"
 #include "geo/HamCalc.h"
+#include "service/LookupService.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -94,6 +95,10 @@ public:
     TDM& dataModule() { return DM; }
     // What the windows opened from here receive.
     TAppContext context() { return TAppContext{DM, *Settings, GlobalProps, App, m_services}; }
+    // The look-up service for other programs as the settings ask: started, moved to another port
+    // or stopped. A port it cannot have is told with the next status.
+    void applyLookupService();
+    LookupService* lookupService() const { return m_lookupService.get(); }
     bool formActivated() const { return FormActivated; }
 
 protected:
@@ -164,6 +169,7 @@ private:
     std::function<DownloadOutcome(const QString&, const QString&)> m_downloadStep;
     UpdateSequence* m_sequence = nullptr;
     int m_busy = 0;   // long work in progress: the window does not close
+    std::unique_ptr<LookupService> m_lookupService;
 
     // Components
     QMenu* mnuTheme = nullptr;

@@ -1,8 +1,6 @@
 #include "search/SearchRows.h"
 
-#include <QFile>
-
-#include <sys/stat.h>
+#include "core/FileIdentity.h"
 
 #include <algorithm>
 #include <memory>
@@ -20,11 +18,7 @@ namespace {
 // in under the same name is opened afresh, and the old connections are closed.
 class ReaderPool {
 public:
-    struct FileId {
-        dev_t dev = 0;
-        ino_t ino = 0;
-        bool operator==(const FileId&) const = default;
-    };
+    using FileId = FileIdentity;
 
     static ReaderPool& instance() {
         static ReaderPool pool;
@@ -32,9 +26,8 @@ public:
     }
 
     std::unique_ptr<Database> take(const QString& file, bool mapped, FileId& id) {
-        struct stat st {};
-        const bool known = ::stat(QFile::encodeName(file).constData(), &st) == 0;
-        id = known ? FileId{st.st_dev, st.st_ino} : FileId{};
+        id = FileIdentity::of(file);
+        const bool known = id.exists;
         std::vector<std::unique_ptr<Database>> stale;
         std::unique_ptr<Database> found;
         {

@@ -37,3 +37,34 @@ void storeStation(TGlobalProps& props, TSettings& settings, const StationValues&
     props.setIsUTC(settings, values.isUtc);
     props.setDisType(settings, values.disType);
 }
+
+LookupServiceChoice lookupServiceChoice(const TSettings& settings) {
+    LookupServiceChoice choice;
+    choice.serve = settings.GetSetting(QStringLiteral("ServeLookups"), false);
+    // A stored port out of range (an edited file) is the default again, as the box would refuse it.
+    const int port = settings.GetSetting(QStringLiteral("ServerPort"), 8888);
+    choice.port = port >= 1024 && port <= 65535 ? static_cast<quint16>(port) : 8888;
+    return choice;
+}
+
+void storeLookupServiceChoice(TSettings& settings, const LookupServiceChoice& choice) {
+    settings.SaveSetting(QStringLiteral("ServeLookups"), choice.serve);
+    settings.SaveSetting(QStringLiteral("ServerPort"), static_cast<int>(choice.port));
+}
+
+std::optional<quint16> readServerPort(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t.size() > 5)
+        return std::nullopt;
+    for (QChar c : t)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    const int port = t.toInt();
+    if (port < 1024 || port > 65535)
+        return std::nullopt;
+    return static_cast<quint16>(port);
+}
+
+QString serverPortProblem(const QString& text) {
+    return QStringLiteral("Server Port: \"%1\" is not a port this program can use. Enter a whole number from 1024 to 65535.").arg(text);
+}

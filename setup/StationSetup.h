@@ -39,3 +39,15 @@ struct StationValues {
 };
 // Writes the five settings in the dialog's order (latitude, longitude, grid, UTC, unit).
 void storeStation(TGlobalProps& props, TSettings& settings, const StationValues& values);
+
+// The look-up service for other programs: on or off, and its port. Settings keys
+// "ServeLookups" (0/1, off when absent) and "ServerPort" (8888 when absent).
+struct LookupServiceChoice {
+    bool serve = false;
+    quint16 port = 8888;
+};
+LookupServiceChoice lookupServiceChoice(const TSettings& settings);
+void storeLookupServiceChoice(TSettings& settings, const LookupServiceChoice& choice);
+// The port box as a port 1024–65535 (the lower ones are the system's); nothing otherwise.
+std::optional<quint16> readServerPort(const QString& text);
+QString serverPortProblem(const QString& text);

@@ -75,8 +75,11 @@ TfrmSetup::TfrmSetup(QWidget* owner, const TAppContext& context)
     chkUTC = new QCheckBox(QStringLiteral("Show UTC"), this);
     chkUTC->setObjectName(QStringLiteral("chkUTC"));
     lbl5 = label(this, "lbl5", QStringLiteral("Server Port"));
-    edtServerPort = edit(this, "edtServerPort", lbl5, QString());
+    edtServerPort = edit(this, "edtServerPort", lbl5, QStringLiteral("The port other programs ask for look-ups on (1024 to 65535)"));
     edtServerPort->setText(QStringLiteral("8888"));
+    chkServeLookups = new QCheckBox(QStringLiteral("Serve look-ups to other programs on this computer"), this);
+    chkServeLookups->setObjectName(QStringLiteral("chkServeLookups"));
+    chkServeLookups->setToolTip(QStringLiteral("Loggers and scripts on this computer can then ask http://127.0.0.1:<port>/v1/<call>/json/<name>"));
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
@@ -103,6 +106,7 @@ TfrmSetup::TfrmSetup(QWidget* owner, const TAppContext& context)
     grid->addWidget(chkUTC, 5, 0, 1, 2);
     grid->addWidget(lbl5, 6, 0);
     grid->addWidget(edtServerPort, 6, 1);
+    grid->addWidget(chkServeLookups, 7, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(btnOK);
@@ -134,6 +138,9 @@ void TfrmSetup::FormCreate() {
     chkUTC->setChecked(props.IsUTC(settings));
     const TDisType unit = props.DisType(settings);
     (unit == TDisType::SM ? rbSM : unit == TDisType::KM ? rbKM : rbNM)->setChecked(true);
+    const LookupServiceChoice service = lookupServiceChoice(settings);
+    edtServerPort->setText(QString::number(service.port));
+    chkServeLookups->setChecked(service.serve);
 }
 
 bool TfrmSetup::eventFilter(QObject* watched, QEvent* event) {
@@ -216,6 +223,13 @@ void TfrmSetup::btnOKClick() {
     const auto place = coordinates();
     if (!place)
         return;
+    const std::optional<quint16> port = readServerPort(edtServerPort->text());
+    if (!port) {
+        CenteredMessageDialog(this, serverPortProblem(edtServerPort->text()), MsgKind::Error, MsgButton::Ok);
+        edtServerPort->setFocus();
+        edtServerPort->selectAll();
+        return;
+    }
     StationValues values;
     values.latitude = place->Latitude;
     values.longitude = place->Longitude;
@@ -223,6 +237,7 @@ void TfrmSetup::btnOKClick() {
     values.isUtc = chkUTC->isChecked();
     values.disType = rbSM->isChecked() ? TDisType::SM : rbKM->isChecked() ? TDisType::KM : TDisType::NM;
     storeStation(m_ctx.GlobalProps, m_ctx.Settings, values);
+    storeLookupServiceChoice(m_ctx.Settings, LookupServiceChoice{chkServeLookups->isChecked(), *port});
     accept();
 }
 

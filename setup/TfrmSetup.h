@@ -1,8 +1,9 @@
 #pragma once
-// TfrmSetup ("Setup"): the station's grid square, latitude and longitude, the distance unit and
-// the clock choice. F2 fills the coordinates from the grid square or the grid square from the
-// coordinates; F3 fills all three from a zip or postal code. OK checks both coordinates and only
-// then stores the five values; Cancel stores nothing. The opener refreshes what depends on them.
+// TfrmSetup ("Setup"): the station's grid square, latitude and longitude, the distance unit, the
+// clock choice, and the look-up service for other programs (on or off, its port). F2 fills the
+// coordinates from the grid square or the grid square from the coordinates; F3 fills all three
+// from a zip or postal code. OK checks both coordinates and the port and only then stores the
+// values; Cancel stores nothing. The opener refreshes what depends on them.
 // Collaborators: StationSetup (formats, checks, code look-up, storing), THamUtil (locators),
 // TAppContext (settings, station settings, zip connection), CenteredMessageDialog/InputQuery.
 
@@ -56,6 +57,7 @@ private:
     QCheckBox* chkUTC = nullptr;
     QLabel* lbl5 = nullptr;
     QLineEdit* edtServerPort = nullptr;
+    QCheckBox* chkServeLookups = nullptr;
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
 };

@@ -6,7 +6,7 @@ cmake_minimum_required(VERSION 3.25)
 
 # Folders (or single files) that must stay free of widgets, and the windows inside them (with the
 # glue that opens them from a menu entry, named ...Actions).
-set(widget_free geo core licence data batch setup search zip info lookup)
+set(widget_free geo core licence data batch setup search zip info lookup service)
 set(windows_regex "(^|/)(T(frm)?[A-Z][A-Za-z]*|[A-Za-z]*(Window|Actions))\\.(h|cpp)$")
 set(upper_layers app ui search batch zip setup info)
 

@@ -1,11 +1,13 @@
 // The setup dialog offscreen: what it shows when it opens, F2 both ways, F3 through the input box,
-// OK storing the five values only after both coordinates passed their check, Cancel storing
-// nothing; and, through the main window's menu, the sun panel and the record display following
-// the stored station after the dialog closes either way.
+// OK storing the values only after both coordinates and the port passed their check, Cancel
+// storing nothing; and, through the main window's menu, the sun panel and the record display
+// following the stored station after the dialog closes either way, and the look-up service for
+// other programs following its check box and port (a port in use told in the status bar).
 #include "app/Main.h"
 #include "core/Settings.h"
 #include "setup/StationSetup.h"
 #include "setup/TfrmSetup.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/support/ImportSteps.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/WidgetLookup.h"
@@ -19,6 +21,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -53,6 +57,8 @@ private slots:
     void okStoresFiveValuesCancelNone();
     void okChecksBothCoordinatesFirst_data();
     void okChecksBothCoordinatesFirst();
+    void serverPortCheckedBeforeAnyStore_data();
+    void serverPortCheckedBeforeAnyStore();
 
 private:
     std::unique_ptr<TfrmSetup> dialog();
@@ -235,8 +241,8 @@ void TestSetup::okStoresFiveValuesCancelNone() {
     child<QPushButton>(*m_dlg, "btnOK")->click();
     QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
     QVERIFY(answers.messages.isEmpty());
-    QCOMPARE(fileText(m_cfg),
-             QByteArray("[Settings]\r\nLatitude=41.479167\r\nLongitude=-73.041667\r\nGridSquare=IO91WM\r\nISUTC=1\r\nDisType=2\r\n"));
+    QCOMPARE(fileText(m_cfg), QByteArray("[Settings]\r\nLatitude=41.479167\r\nLongitude=-73.041667\r\nGridSquare=IO91WM\r\nISUTC=1\r\n"
+                                         "DisType=2\r\nServeLookups=0\r\nServerPort=9999\r\n"));
     TGlobalProps read;
     QCOMPARE(read.DisType(*m_settings), TDisType::NM);
     QCOMPARE(read.Latitude(*m_settings), 41.479167);
@@ -278,6 +284,49 @@ void TestSetup::okChecksBothCoordinatesFirst() {
     QCOMPARE(fileText(m_cfg), QByteArray("<no file>"));
 }
 
+void TestSetup::serverPortCheckedBeforeAnyStore_data() {
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("stored");   // empty: refused, the message names the box
+    QTest::newRow("system port") << "80" << "";
+    QTest::newRow("just below the range") << "1023" << "";
+    QTest::newRow("above 65535") << "65536" << "";
+    QTest::newRow("zero") << "0" << "";
+    QTest::newRow("negative") << "-8888" << "";
+    QTest::newRow("not a number") << "http" << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("decimal") << "8888.5" << "";
+    QTest::newRow("hexadecimal is not read") << "0x2000" << "";
+    QTest::newRow("lowest") << "1024" << "1024";
+    QTest::newRow("highest, blanks around") << " 65535 " << "65535";
+}
+
+void TestSetup::serverPortCheckedBeforeAnyStore() {
+    QFETCH(QString, port);
+    QFETCH(QString, stored);
+    m_dlg = dialog();
+    m_dlg->show();
+    box("edtLatitude")->setText(QStringLiteral("10"));
+    box("edtLongitude")->setText(QStringLiteral("20"));
+    box("edtServerPort")->setText(port);
+    child<QCheckBox>(*m_dlg, "chkServeLookups")->setChecked(true);
+    ScopedDialogAnswers answers;
+    child<QPushButton>(*m_dlg, "btnOK")->click();
+    if (stored.isEmpty()) {
+        QCOMPARE(answers.messages.size(), 1);
+        QVERIFY2(answers.messages.first().text.startsWith(QLatin1String("Server Port")), qPrintable(answers.messages.first().text));
+        QVERIFY(m_dlg->isVisible());
+        QCOMPARE(fileText(m_cfg), QByteArray("<no file>"));
+        return;
+    }
+    QVERIFY(answers.messages.isEmpty());
+    QCOMPARE(m_settings->GetSetting(QStringLiteral("ServerPort"), QString()), stored);
+    QCOMPARE(m_settings->GetSetting(QStringLiteral("ServeLookups"), false), true);
+    // The next opening shows what was stored.
+    m_dlg = dialog();
+    QCOMPARE(box("edtServerPort")->text(), stored);
+    QVERIFY(child<QCheckBox>(*m_dlg, "chkServeLookups")->isChecked());
+}
+
 // ---------------------------------------------------------------------------
 
 class TestSetupFromMenu : public QObject {
@@ -285,6 +334,7 @@ class TestSetupFromMenu : public QObject {
 private slots:
     void initTestCase();
     void sunPanelAndRecordFollowAfterOkOrCancel();
+    void lookupServiceFollowsSetup();
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
@@ -342,6 +392,71 @@ void TestSetupFromMenu::sunPanelAndRecordFollowAfterOkOrCancel() {
     form.findChild<QAction*>(QStringLiteral("mnuSetup"))->trigger();
     QCOMPARE(sun(), tucsonSun);
     QCOMPARE(form.settings().GetSetting(QStringLiteral("DisType"), 0), 1);
+}
+
+namespace {
+
+// The status line of an answer from 127.0.0.1:port, or the socket's error when none came.
+QByteArray healthAnswer(quint16 port) {
+    QTcpSocket s;
+    s.connectToHost(QHostAddress(QHostAddress::LocalHost), port);
+    if (!s.waitForConnected(3000))
+        return "no connection: " + s.errorString().toUtf8();
+    s.write("GET /health HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n");
+    QByteArray answer;
+    while (s.waitForReadyRead(3000))
+        answer += s.readAll();
+    return answer.left(answer.indexOf("\r\n"));
+}
+
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress(QHostAddress::LocalHost), 0);
+    return probe.serverPort();
+}
+
+} // namespace
+
+void TestSetupFromMenu::lookupServiceFollowsSetup() {
+    TDM dm;
+    auto form = activatedMainWindow(dm);
+    ScopedDialogAnswers answers;
+    QVERIFY(!form->lookupService());
+    auto setup = [&](bool serve, quint16 port) {
+        whenShown<TfrmSetup>([=](TfrmSetup& dlg) {
+            child<QLineEdit>(dlg, "edtServerPort")->setText(QString::number(port));
+            child<QCheckBox>(dlg, "chkServeLookups")->setChecked(serve);
+            child<QPushButton>(dlg, "btnOK")->click();
+        });
+        form->findChild<QAction*>(QStringLiteral("mnuSetup"))->trigger();
+    };
+    auto status = [&] { return child<QLabel>(*form, "txtMessage")->text(); };
+
+    // A port another program holds: told in the status bar, no box, the program goes on.
+    QTcpServer other;
+    QVERIFY(other.listen(QHostAddress(QHostAddress::LocalHost), 0));
+    setup(true, other.serverPort());
+    QVERIFY(answers.messages.isEmpty());
+    QVERIFY2(status().contains(QStringLiteral("Look-up service: port %1 is in use").arg(other.serverPort())), qPrintable(status()));
+    QVERIFY(!form->lookupService());
+
+    // A free port: served at once.
+    const quint16 port = freePort();
+    setup(true, port);
+    QVERIFY(form->lookupService() && form->lookupService()->port() == port);
+    QCOMPARE(healthAnswer(port), QByteArray("HTTP/1.1 200 OK"));
+    QVERIFY(!status().contains(QStringLiteral("Look-up service")));
+
+    // The next start serves from the stored settings before anything else is asked.
+    form.reset();
+    QVERIFY(healthAnswer(port).startsWith("no connection"));
+    form = activatedMainWindow(dm);
+    QCOMPARE(healthAnswer(port), QByteArray("HTTP/1.1 200 OK"));
+
+    // Off: the port is let go.
+    setup(false, port);
+    QVERIFY(!form->lookupService());
+    QVERIFY(healthAnswer(port).startsWith("no connection"));
 }
 
 int main(int argc, char** argv) {
