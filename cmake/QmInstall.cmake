@@ -1,13 +1,20 @@
 # Installation and the Debian package.
 # `cmake --install build --prefix P` puts the program and the importer in P/bin, the shipped files
 # in P/share/quillmarsh (where the program looks for them relative to itself), the menu entry in
-# P/share/applications and the icon in the hicolor theme. `cpack -G DEB` in the build folder makes
+# P/share/applications, the manual pages in P/share/man/man1, the software centres' entry in
+# P/share/metainfo and the icon in the hicolor theme. `cpack -G DEB` in the build folder makes
 # quillmarsh_<version>_<arch>.deb for /usr, its dependencies found by dpkg-shlibdeps.
 include(GNUInstallDirs)
 
 install(TARGETS quillmarsh quillmarsh-import quillmarsh-lookup RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${QM_DIST_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/quillmarsh)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/applications/quillmarsh.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/dist/man/quillmarsh.1 ${CMAKE_SOURCE_DIR}/dist/man/quillmarsh-import.1
+              ${CMAKE_SOURCE_DIR}/dist/man/quillmarsh-lookup.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The software centres' entry; its release is this version.
+configure_file(${CMAKE_SOURCE_DIR}/dist/metainfo/org.quillmarsh.Quillmarsh.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/metainfo/org.quillmarsh.Quillmarsh.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/metainfo/org.quillmarsh.Quillmarsh.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 set(QM_ICON_SVG ${CMAKE_SOURCE_DIR}/dist/icons/quillmarsh.svg)
 set(QM_ICON_THEME ${CMAKE_INSTALL_DATADIR}/icons/hicolor)

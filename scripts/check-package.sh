@@ -26,7 +26,9 @@ for f in bin/quillmarsh bin/quillmarsh-import bin/quillmarsh-lookup \
          share/quillmarsh/services.ini share/quillmarsh/NOTICE \
          share/applications/quillmarsh.desktop share/icons/hicolor/scalable/apps/quillmarsh.svg \
          share/icons/hicolor/16x16/apps/quillmarsh.png share/icons/hicolor/48x48/apps/quillmarsh.png \
-         share/icons/hicolor/256x256/apps/quillmarsh.png; do
+         share/icons/hicolor/256x256/apps/quillmarsh.png \
+         share/man/man1/quillmarsh.1 share/man/man1/quillmarsh-import.1 share/man/man1/quillmarsh-lookup.1 \
+         share/metainfo/org.quillmarsh.Quillmarsh.metainfo.xml; do
     [ -e "$root/usr/$f" ] || fail "the package lacks /usr/$f"
 done
 for f in dist/DistrictHelp.htm; do
@@ -34,6 +36,22 @@ for f in dist/DistrictHelp.htm; do
 done
 [ ! -e "$root/usr/bin/make-sample-data" ] || fail "make-sample-data is a build-tree tool"
 desktop-file-validate "$root/usr/share/applications/quillmarsh.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/org.quillmarsh.Quillmarsh.metainfo.xml" \
+    || fail "the software centres' entry does not validate"
+grep -q "<release version=\"$(dpkg-deb -f "$deb" Version)\"" "$root/usr/share/metainfo/org.quillmarsh.Quillmarsh.metainfo.xml" \
+    || fail "the software centres' entry names another release than the package"
+# The manual pages: each formats without a warning and has a NAME line whatis can read.
+for page in "$root"/usr/share/man/man1/*.1; do
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+    lexgrog "$page" >/dev/null || fail "$(basename "$page") has no NAME section whatis can read"
+done
+# --help and --version in the usual form, answered without a display.
+for tool in quillmarsh quillmarsh-import quillmarsh-lookup; do
+    version=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$root/usr/bin/$tool" --version) || fail "$tool --version failed"
+    [ "$version" = "$tool $(dpkg-deb -f "$deb" Version)" ] || fail "$tool --version said: $version"
+    "$root/usr/bin/$tool" --help | grep -q "^Usage: $tool" || fail "$tool --help gives no usage"
+done
 ! ldd "$root/usr/bin/quillmarsh" | grep 'not found' || fail "quillmarsh needs a library that is not installed"
 
 # A data folder with small extracted archives, so that nothing is downloaded.

@@ -3,7 +3,7 @@
 # and libFuzzer runtimes (the fuzz stage), and the Debian packaging and desktop-entry tools (the
 # package stage). Safe to run again.
 set -e
-PKGS="clang libclang-rt-14-dev dpkg-dev file desktop-file-utils"
+PKGS="clang libclang-rt-14-dev dpkg-dev file desktop-file-utils appstream man-db groff-base"
 missing=""
 for p in $PKGS; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
