@@ -2,13 +2,22 @@
 
 #include "core/TextRoutines.h"
 
+#include <QRegularExpression>
 #include <QXmlStreamWriter>
 
 namespace {
 
+// The layout's dates are month/day/year; the licence tables hold year-month-day. Anything else
+// (an empty date, a Canadian record) goes out as it is.
+QString layoutDate(const QString& stored) {
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
+    const QRegularExpressionMatch m = iso.match(stored);
+    return m.hasMatch() ? m.captured(2) + QLatin1Char('/') + m.captured(3) + QLatin1Char('/') + m.captured(1) : stored;
+}
+
 // The layout's field names, in its order, with the record's values.
 std::vector<std::pair<const char*, QString>> fieldsOf(const HamDbRecord& r) {
-    return {{"call", r.call},   {"class", r.licenceClass}, {"expires", r.expires}, {"status", r.status}, {"grid", r.grid},
+    return {{"call", r.call},   {"class", r.licenceClass}, {"expires", layoutDate(r.expires)}, {"status", r.status}, {"grid", r.grid},
             {"lat", r.lat},     {"lon", r.lon},            {"fname", r.fname},     {"mi", r.mi},         {"name", r.name},
             {"suffix", r.suffix}, {"addr1", r.addr1},      {"addr2", r.addr2},     {"state", r.state},   {"zip", r.zip},
             {"country", r.country}};

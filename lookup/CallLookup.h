@@ -38,7 +38,8 @@ private:
 };
 
 // {"hamdb":{"version":"1","callsign":{…},"messages":{"status":"OK"}}}; for a record not found
-// every field is "NOT_FOUND" and so is the status. One line, no trailing line end.
+// every field is "NOT_FOUND" and so is the status. "expires" is month/day/year, as the layout's
+// clients read it (the CSV line keeps the tables' year-month-day). One line, no trailing line end.
 QByteArray hamDbJson(const HamDbRecord& record);
 // The same fields as XML.
 QByteArray hamDbXml(const HamDbRecord& record);

@@ -58,7 +58,7 @@ void TestLookupCommand::record_data() {
     QTest::addColumn<QStringList>("expected");   // key=value pairs
     QTest::newRow("US amateur, typed in lower case")
         << "k7abc"
-        << QStringList{"call=K7ABC", "class=E", "status=A", "fname=John", "mi=Q", "name=Public", "suffix=", "addr1=1 Elm St",
+        << QStringList{"call=K7ABC", "class=E", "expires=01/01/2030", "status=A", "fname=John", "mi=Q", "name=Public", "suffix=", "addr1=1 Elm St",
                        "addr2=Tucson", "state=AZ", "zip=857011234", "country=United States", "lat=32.2217", "lon=-110.9265",
                        "grid=DM42MF"};
     QTest::newRow("GMRS only") << "WRAB123" << QStringList{"call=WRAB123", "class=", "status=A", "name=Public", "country=United States"};
