@@ -1,6 +1,6 @@
 // File > Apply Daily Changes: the FCC's daily archives of both US services fetched through the
 // download window, then applied on a worker with progress and Cancel, and what happened told in
-// one message; a chain with a gap offers the full update instead.
+// one message; a chain with a gap, or a newer weekly archive out, offers the full update.
 #include "app/Main.h"
 
 #include "core/ZipCodes.h"
@@ -79,7 +79,7 @@ void TForm1::mnuApplyDailyChangesClick() {
     const QString standing = licenceDataText(DM.condb);
     if (!standing.isEmpty())
         lines << QString() << standing;
-    if (!report.gapServices.isEmpty()) {
+    if (!report.gapServices.isEmpty() || !report.newerWeekly.isEmpty()) {
         lines << QString() << QStringLiteral("Run Update Data now to load the complete weekly files?");
         if (CenteredMessageDialog(this, lines.join(QLatin1Char('\n')), MsgKind::Warning, MsgButton::Yes | MsgButton::No) == MsgButton::Yes)
             mnuUpdateDataClick();

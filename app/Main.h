@@ -99,6 +99,9 @@ public:
     // or stopped. A port it cannot have is told with the next status.
     void applyLookupService();
     LookupService* lookupService() const { return m_lookupService.get(); }
+    // The status text: what is missing from the licence tables, the licence data's date and what
+    // is offered to bring it up to date, and the notices not told yet.
+    void showDataStatus();
     bool formActivated() const { return FormActivated; }
 
 protected:
@@ -117,8 +120,6 @@ private:
     // The steps of the first activation after the start-up fetch.
     void filesChecked(const UpdateOutcome& outcome);
     void updateFinished(const UpdateOutcome& outcome, const QDateTime& start);
-    // The status text: what is missing from the licence tables, or nothing.
-    void showDataStatus();
     void setStatusText(const QString& text);
     void tellSettingNotices();
     // Builds the indexes an interrupted load left pending, with progress and Cancel; a cancel

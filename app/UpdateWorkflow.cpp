@@ -94,15 +94,19 @@ void TForm1::showUnpacking(bool busy, const QString& caption) {
 void TForm1::showDataStatus() {
     const QString status = licenceDataStatus(DM.condb);
     QStringList parts{status, licenceDataText(DM.condb)};
-    // Offered, never pressed on the user: the weekly data is in place and a day after it may be out.
-    const QDate yesterday = QDate::currentDate().addDays(-1);
+    // Offered, never pressed on the user: the weekly data is in place and a day after it may be
+    // out; once the next weekly archive is surely out, that one comes first.
+    const QDate today = QDate::currentDate();
+    bool weeklyDue = false, dayDue = false;
     for (DailyService s : {DailyService::Amateur, DailyService::Gmrs}) {
-        const QDate at = serviceStanding(DM.condb, s).current();
-        if (at.isValid() && at < yesterday) {
-            parts << QStringLiteral("newer licences may be out: File > Apply Daily Changes");
-            break;
-        }
+        const ServiceStanding standing = serviceStanding(DM.condb, s);
+        weeklyDue = weeklyDue || newerWeeklyDue(standing.weekly, today);
+        dayDue = dayDue || (standing.current().isValid() && standing.current() < today.addDays(-1));
     }
+    if (weeklyDue)
+        parts << QStringLiteral("a newer weekly licence file is out: File > Update Data");
+    else if (dayDue)
+        parts << QStringLiteral("newer licences may be out: File > Apply Daily Changes");
     parts << std::exchange(m_notices, {});
     parts.removeAll(QString());
     setStatusText(parts.join(QStringLiteral("; ")));

@@ -166,6 +166,19 @@ DailyPlan planDailyChain(const QDate& standing, const QList<QDate>& available) {
     return plan;
 }
 
+QDate newerWeeklyShownBy(const QDate& weekly, const QList<QDate>& available) {
+    if (!weekly.isValid())
+        return {};
+    const QDate next = weekly.addDays(7);
+    for (const QDate& d : available)
+        if (d.isValid() && d >= next)
+            return next;
+    return {};
+}
+
+// Published on the Sunday, in place by the Monday.
+bool newerWeeklyDue(const QDate& weekly, const QDate& today) { return weekly.isValid() && today >= weekly.addDays(8); }
+
 DayChanges readDayFolder(const QString& folder, DailyService service, const CountyTable& counties) {
     DayChanges day;
     day.service = service;
@@ -360,6 +373,12 @@ DailyRunReport applyDailyInputs(Database& condb, const CountyTable& counties, co
                 report.refused = true;
                 stopped = true;
             }
+        }
+        // The days still go in when their chain holds (they bring the same licences); the newer
+        // weekly archive is the sounder base, so the full update is offered beside them.
+        if (const QDate weekly = newerWeeklyShownBy(standing.weekly, dates); weekly.isValid()) {
+            report.lines << QStringLiteral("A newer weekly file of %1 (of %2) is out: a full update is available").arg(name, humanDate(weekly));
+            report.newerWeekly << name;
         }
         if (plan.gapAfter.isValid()) {
             report.lines << QStringLiteral("The daily files of %1 have a gap after %2: a full update is needed").arg(name, humanDate(plan.gapAfter));

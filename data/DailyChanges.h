@@ -60,6 +60,12 @@ struct DailyPlan {
     QDate gapAfter;   // valid when there is a gap
 };
 DailyPlan planDailyChain(const QDate& standing, const QList<QDate>& available);
+// The FCC makes a complete weekly archive every Sunday. A daily archive dated on or after the day
+// of the next one after `weekly` shows that a newer weekly archive than the one loaded is out:
+// that day, or an invalid date.
+QDate newerWeeklyShownBy(const QDate& weekly, const QList<QDate>& available);
+// By the calendar alone: on `today` the weekly archive after `weekly` has surely been published.
+bool newerWeeklyDue(const QDate& weekly, const QDate& today);
 
 // Why a day's archive is not applied.
 class DailyRefused : public std::runtime_error {
@@ -102,6 +108,7 @@ struct DailyRunReport {
     int applied = 0;
     bool refused = false;       // an input, a day or a chain was refused (also a gap)
     QStringList gapServices;    // services whose chain broke: a full update is needed
+    QStringList newerWeekly;    // services with a newer weekly archive out: a full update is available
 };
 // For each service: the inputs newer than where it stands, in date order, as long as the chain
 // holds; each day in its own transaction; a refused day stops its service's chain there. A cancel

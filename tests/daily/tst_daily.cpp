@@ -65,6 +65,8 @@ private slots:
     void countsDate();
     void chainPlan_data();
     void chainPlan();
+    void newerWeekly_data();
+    void newerWeekly();
     void weekAndDaysEqualWeeklyLoadOfTheEnd();
     void dayNotWholeKeepsTheLastWholeDay_data();
     void dayNotWholeKeepsTheLastWholeDay();
@@ -168,6 +170,30 @@ void TestDaily::chainPlan() {
     QCOMPARE(plan.older, older);
     QCOMPARE(plan.gapAfter, gapAfter);
     QCOMPARE(plan.apply.size() + plan.older.size() + plan.afterGap.size(), available.size());
+}
+
+void TestDaily::newerWeekly_data() {
+    QTest::addColumn<QDate>("weekly");
+    QTest::addColumn<QList<QDate>>("available");
+    QTest::addColumn<QDate>("shown");   // the newer weekly's day the days show; invalid: none
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<bool>("due");      // by the calendar alone
+    const QDate sun(2026, 4, 12), sat(2026, 4, 18), nextSun(2026, 4, 19), nextMon(2026, 4, 20), nextTue(2026, 4, 21);
+    QTest::newRow("the loaded week's days") << sun << QList<QDate>{QDate(2026, 4, 14), sat} << QDate() << sat << false;
+    QTest::newRow("a day of the next Sunday") << sun << QList<QDate>{sat, nextSun} << nextSun << nextSun << false;
+    QTest::newRow("a day after it, in any order") << sun << QList<QDate>{nextTue, sat} << nextSun << nextMon << true;
+    QTest::newRow("an unreadable date is no sign") << sun << QList<QDate>{QDate()} << QDate() << nextTue << true;
+    QTest::newRow("no weekly loaded") << QDate() << QList<QDate>{nextTue} << QDate() << nextTue << false;
+}
+
+void TestDaily::newerWeekly() {
+    QFETCH(QDate, weekly);
+    QFETCH(QList<QDate>, available);
+    QFETCH(QDate, shown);
+    QFETCH(QDate, today);
+    QFETCH(bool, due);
+    QCOMPARE(newerWeeklyShownBy(weekly, available), shown);
+    QCOMPARE(newerWeeklyDue(weekly, today), due);
 }
 
 void TestDaily::weekAndDaysEqualWeeklyLoadOfTheEnd() {
