@@ -1,6 +1,7 @@
 // The database check end to end through the import engine: a tiny data folder laid out like
 // the program's own, imported in-process and by the quillmarsh-import tool.
 
+#include "core/Version.h"
 #include "data/HeadlessImport.h"
 #include "TestSupport.h"
 
@@ -168,7 +169,16 @@ void TestCheckDatabases::toolRunsFromAScript() {
     tool.start(QStringLiteral(QM_IMPORT_TOOL), QStringList());
     QVERIFY(tool.waitForFinished(60000));
     QCOMPARE(tool.exitCode(), 2);
-    QVERIFY(tool.readAllStandardError().contains("usage"));
+    QVERIFY(tool.readAllStandardError().startsWith("Usage: quillmarsh-import DATA_DIR"));
+    // --help on standard output with status 0; --version in the usual one-line form, even after a folder.
+    tool.start(QStringLiteral(QM_IMPORT_TOOL), {QStringLiteral("--help")});
+    QVERIFY(tool.waitForFinished(60000));
+    QCOMPARE(tool.exitCode(), 0);
+    QVERIFY(tool.readAllStandardOutput().startsWith("Usage: quillmarsh-import DATA_DIR"));
+    tool.start(QStringLiteral(QM_IMPORT_TOOL), {m_data, QStringLiteral("--version")});
+    QVERIFY(tool.waitForFinished(60000));
+    QCOMPARE(tool.exitCode(), 0);
+    QCOMPARE(tool.readAllStandardOutput(), QByteArray("quillmarsh-import " QM_VERSION_TEXT "\n"));
 }
 
 #include "tst_checkdatabases.moc"
