@@ -47,6 +47,8 @@ private slots:
     void clubPoBoxAndMissingZip();
     void otherServiceThroughRegistrationNumber();
     void canadianDisplay();
+    void commonLayoutMatchesTheRecordDisplay_data();
+    void commonLayoutMatchesTheRecordDisplay();
     void sunTimesShiftedByClockOffset();
     void polarPlaceShowsWords();
     void clockShowsSuffixAndUtcDate();

@@ -1,6 +1,8 @@
 #include "AppTests.h"
 
 #include "licence/RecordGeometry.h"
+#include "lookup/CallLookup.h"
+#include "core/TextRoutines.h"
 #include "core/TimeText.h"
 #include "data/WebRequest.h"
 #include "MainWindowFixture.h"
@@ -10,6 +12,8 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -337,6 +341,52 @@ void TestLookup::canadianDisplay() {
                              "CDNSolarNoon", "CDNSunSet", "CDNedtClubName1"})
         QVERIFY2(field(name).isEmpty(), name);
     QCOMPARE(m_form->values().CurrentUSI, QString());   // a Canadian record sets only the call sign
+}
+
+void TestLookup::commonLayoutMatchesTheRecordDisplay_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("gmrs");   // the window's service choice
+    QTest::newRow("US amateur") << "K7ABC" << false;
+    QTest::newRow("club") << "W1AW" << false;
+    QTest::newRow("PO box, no zip row") << "KB1BOX" << false;
+    QTest::newRow("reassigned") << "W1DUP" << false;
+    QTest::newRow("previous call") << "KD7OLD" << false;
+    QTest::newRow("GMRS only") << "WRAB123" << true;
+    QTest::newRow("Canadian") << "VE3ABC" << false;
+    QTest::newRow("Canadian club") << "VA3CLB" << false;
+}
+
+// What other programs get for a call (the service's and quillmarsh-lookup's layout) against what
+// the window shows for it, field by field.
+void TestLookup::commonLayoutMatchesTheRecordDisplay() {
+    QFETCH(QString, typed);
+    QFETCH(bool, gmrs);
+    m_form->findChild<QRadioButton*>(gmrs ? QStringLiteral("rbGMRS") : QStringLiteral("rbAmateur"))->setChecked(true);
+    search(typed);
+    CallLookup lookup(m_dm->condb, m_dm->Zipdb);
+    const QJsonObject c = QJsonDocument::fromJson(hamDbJson(lookup.find(typed))).object()[QStringLiteral("hamdb")][QStringLiteral("callsign")].toObject();
+    auto json = [&](const char* key) { return c.value(QLatin1String(key)).toString(); };
+    if (json("country") == QLatin1String("Canada")) {
+        const QStringList pairs{"call", "CDNedtCallsign", "fname", "CDNedtFirstName", "name", "CDNedtsurname", "addr1", "CDNedtAddress",
+                                "addr2", "CDNedtCity", "state", "CDNedtProv", "zip", "CDNedtPostal", "lat", "CDNedtLatitude",
+                                "lon", "CDNedtLongitude", "grid", "CDNedtGrid"};
+        for (int i = 0; i < pairs.size(); i += 2)
+            QCOMPARE(json(pairs[i].toLatin1().constData()), field(pairs[i + 1].toLatin1().constData()));
+        QCOMPARE(json("class"), field("CDNedtqual_a") + field("CDNedtqual_b") + field("CDNedtQual_C") + field("CDNedtQual_D"));
+        return;
+    }
+    QCOMPARE(json("country"), QStringLiteral("United States"));
+    const QStringList pairs{"call", "edtCallsign", "addr1", "edtAddress", "addr2", "edtCity", "state", "edtState",
+                            "zip", "edtPostal", "lat", "edtLatitude", "lon", "edtLongitude", "grid", "edtGrid"};
+    for (int i = 0; i < pairs.size(); i += 2)
+        QCOMPARE(json(pairs[i].toLatin1().constData()), field(pairs[i + 1].toLatin1().constData()));
+    // The display writes the name whole and the class by name; the layout splits and abbreviates.
+    QCOMPARE(licenseeName(json("fname"), json("mi"), json("fname").isEmpty() ? QString() : json("name"), json("name")), field("edtName"));
+    if (!gmrs)
+        QCOMPARE(LicenseClassName(json("class")), field("edtLicense"));
+    const QDate expires = QDate::fromString(json("expires"), QStringLiteral("MM/dd/yyyy"));
+    QVERIFY2(expires.isValid(), qPrintable(json("expires")));
+    QCOMPARE(expires.toString(Qt::ISODate), field("edtExpireDate"));
 }
 
 void TestLookup::sunTimesShiftedByClockOffset() {

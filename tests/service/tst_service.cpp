@@ -253,7 +253,7 @@ private slots:
     void connectionBound();
     void idleAndTricklingClientsClosed();
     void portInUse();
-    void swappedDatabaseSeenAtTheNextRequest();
+    void changedAndSwappedDatabaseSeenAtTheNextRequest();
 
 private:
     LookupDataFiles files() const { return {m_data + QStringLiteral("FCCdata.db"), m_data + QStringLiteral("postal.db")}; }
@@ -481,7 +481,7 @@ void TestLookupService::portInUse() {
     QCOMPARE(service.port(), port);
 }
 
-void TestLookupService::swappedDatabaseSeenAtTheNextRequest() {
+void TestLookupService::changedAndSwappedDatabaseSeenAtTheNextRequest() {
     QTemporaryDir dir;
     const QString data = dir.path() + QLatin1Char('/');
     writeFixtureDatabases(data);
@@ -496,6 +496,13 @@ void TestLookupService::swappedDatabaseSeenAtTheNextRequest() {
         return a.status == 200 ? callsignOf(a.body).value(QStringLiteral("name")).toString() : QString::number(a.status);
     };
     QCOMPARE(nameOf("K7ABC"), QStringLiteral("Public"));
+    // Daily changes write into the file in place: seen at the next request.
+    {
+        Database db;
+        db.open(data + QStringLiteral("FCCdata.db"));
+        db.exec(QStringLiteral("update FCC_EN set last_name = 'Changed' where call_sign = 'K7ABC'"));
+    }
+    QCOMPARE(nameOf("K7ABC"), QStringLiteral("Changed"));
     // Update Data builds the new file beside the old one and renames it into place.
     QVERIFY(QFile::copy(data + QStringLiteral("FCCdata.db"), data + QStringLiteral("FCCdata.db.new")));
     {
