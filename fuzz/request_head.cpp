@@ -15,9 +15,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const qsizetype limit = 64 + in.byte() * 32;
     const std::string_view rest = in.rest();
     const QByteArray bytes(rest.data(), qsizetype(rest.size()));
-    for (qsizetype cut : {bytes.size(), bytes.size() / 2, qsizetype(1)}) {
+    // Shortest first: once a prefix decides (complete or failed), every longer one decides the
+    // same, as the service reads a growing buffer again.
+    ParsedHead decided;
+    for (qsizetype cut : {qsizetype(1), bytes.size() / 2, bytes.size()}) {
         const QByteArrayView part = QByteArrayView(bytes).first(std::min(cut, bytes.size()));
         const ParsedHead p = parseRequestHead(part, limit);
+        if (decided.state != ParsedHead::Incomplete) {
+            QM_FUZZ_CHECK(p.state == decided.state && p.status == decided.status && p.consumed == decided.consumed
+                          && p.head.target == decided.head.target);
+        } else {
+            decided = p;
+        }
+        if (p.state == ParsedHead::Failed && p.status == 431)
+            QM_FUZZ_CHECK(part.size() >= limit);
         switch (p.state) {
         case ParsedHead::Incomplete:
             QM_FUZZ_CHECK(part.size() < limit);

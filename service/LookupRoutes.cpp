@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cstring>
+
 namespace {
 
 QByteArray reason(int status) {
@@ -59,6 +61,13 @@ HttpResponse answerRequest(const HttpRequestHead& head, const std::function<HamD
         return r;
     }
     QByteArrayView path = head.target;
+    // The absolute form a proxy-minded client may send: only the path counts.
+    for (const char* scheme : {"http://", "https://"}) {
+        if (path.startsWith(scheme)) {
+            const qsizetype slash = path.indexOf('/', qsizetype(std::strlen(scheme)));
+            path = slash < 0 ? QByteArrayView("/") : path.sliced(slash);
+        }
+    }
     if (const qsizetype q = path.indexOf('?'); q >= 0)
         path = path.first(q);
     if (path == "/health") {

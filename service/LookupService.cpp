@@ -14,6 +14,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 // Answers wait while a client leaves this much unread: a client that sends requests and never
@@ -21,6 +24,8 @@ namespace {
 constexpr qint64 kOutputBacklog = 64 * 1024;
 // A connection told to close gets this long to take its last answer.
 constexpr int kClosingGraceMs = 1000;
+// Pipelined requests answered for one connection before the worker turns to the others.
+constexpr int kAnswersPerTurn = 32;
 
 class Worker : public QObject {
 public:
@@ -31,20 +36,23 @@ public:
     void adopt(qintptr descriptor) {
         auto* socket = new QTcpSocket(this);
         if (!socket->setSocketDescriptor(descriptor)) {
+            // Qt does not close a descriptor it could not take.
             delete socket;
+            ::close(int(descriptor));
             --m_shared->open;
             return;
         }
         socket->setReadBufferSize(m_limits.headLimit + 4);
-        auto* deadline = new QTimer(socket);
-        deadline->setSingleShot(true);
-        m_connections.insert(socket, Connection{});
+        Connection c;
+        c.deadline = new QTimer(socket);
+        c.deadline->setSingleShot(true);
+        m_connections.insert(socket, c);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { pump(socket); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { pump(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
         connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { drop(socket); });
-        connect(deadline, &QTimer::timeout, this, [this, socket] { timedOut(socket); });
-        deadline->start(m_limits.requestTimeoutMs);
+        connect(c.deadline, &QTimer::timeout, this, [this, socket] { timedOut(socket); });
+        c.deadline->start(m_limits.requestTimeoutMs);
         pump(socket);
     }
 
@@ -60,10 +68,12 @@ public:
 private:
     struct Connection {
         QByteArray buffer;
-        bool closing = false;
+        QTimer* deadline = nullptr;
+        bool closing = false;   // the last answer is out or going: nothing more is read as a request
+        bool halfClosed = false;
+        bool pumping = false;   // flush() reports bytes written at once: no second pump inside the first
+        bool reparse = false;   // the buffer may hold a whole request the last pump left for later
     };
-
-    QTimer* deadlineOf(QTcpSocket* socket) { return socket->findChild<QTimer*>(); }
 
     void drop(QTcpSocket* socket) {
         if (m_connections.remove(socket) == 0)
@@ -74,12 +84,21 @@ private:
         socket->deleteLater();
     }
 
+    // The last answer goes out, then our side of the connection closes while whatever the client
+    // still sends is read and thrown away: closing with unread bytes would reset the connection,
+    // and a client still sending would lose the answer. The client's own close, or the grace
+    // time, ends it.
     void closeAfterWrites(QTcpSocket* socket, Connection& c) {
-        c.closing = true;
-        deadlineOf(socket)->start(kClosingGraceMs);
-        socket->disconnectFromHost();
-        if (socket->state() == QAbstractSocket::UnconnectedState)
-            drop(socket);
+        if (!c.closing) {
+            c.closing = true;
+            c.buffer.clear();
+            c.deadline->start(kClosingGraceMs);
+        }
+        socket->read(socket->bytesAvailable());
+        if (!c.halfClosed && socket->bytesToWrite() == 0) {
+            c.halfClosed = true;
+            ::shutdown(int(socket->socketDescriptor()), SHUT_WR);
+        }
     }
 
     void timedOut(QTcpSocket* socket) {
@@ -91,20 +110,49 @@ private:
             return;
         }
         // A request begun and not finished in time is told so; an idle connection just closes.
-        if (!it->buffer.isEmpty() || socket->bytesAvailable() > 0)
+        if (!it->buffer.isEmpty() || socket->bytesAvailable() > 0) {
             socket->write(responseBytes(failureResponse(408), false, false));
+            socket->flush();
+            if (!m_connections.contains(socket))
+                return;
+        }
         closeAfterWrites(socket, *it);
     }
 
     void pump(QTcpSocket* socket) {
         auto it = m_connections.find(socket);
-        if (it == m_connections.end())
+        if (it == m_connections.end() || it->pumping)
             return;
-        Connection& c = *it;
-        bool leftover = !c.buffer.isEmpty();
-        while (!c.closing) {
-            if (socket->bytesToWrite() > kOutputBacklog)
+        it->pumping = true;
+        pumpRequests(socket);
+        if (auto again = m_connections.find(socket); again != m_connections.end())
+            again->pumping = false;
+    }
+
+    // Sends one answer; false when the connection is gone meanwhile.
+    bool send(QTcpSocket* socket, const QByteArray& bytes) {
+        socket->write(bytes);
+        // Out now rather than at the next turn of the loop: a client that closes its side right
+        // after asking still gets the answer.
+        socket->flush();
+        return m_connections.contains(socket);
+    }
+
+    void pumpRequests(QTcpSocket* socket) {
+        Connection& c = m_connections[socket];
+        if (c.closing) {
+            closeAfterWrites(socket, c);
+            return;
+        }
+        bool reparse = std::exchange(c.reparse, false);
+        for (int answered = 0; !c.closing; ++answered) {
+            if (socket->bytesToWrite() > kOutputBacklog || answered == kAnswersPerTurn) {
+                c.reparse = !c.buffer.isEmpty();
+                // One client's pipelined requests do not keep the others of this worker waiting.
+                if (answered == kAnswersPerTurn)
+                    QMetaObject::invokeMethod(this, [this, socket] { pump(socket); }, Qt::QueuedConnection);
                 return;
+            }
             const qsizetype room = m_limits.headLimit + 4 - c.buffer.size();
             QByteArray fresh;
             if (room > 0 && socket->bytesAvailable() > 0)
@@ -112,35 +160,40 @@ private:
             c.buffer += fresh;
             // A head ends with a line end: bytes without one cannot complete it, so a client that
             // sends one byte at a time does not make the worker read its buffer again for each.
-            if (c.buffer.isEmpty() || (!leftover && !fresh.contains('\n') && c.buffer.size() < m_limits.headLimit))
+            if (c.buffer.isEmpty() || (!reparse && !fresh.contains('\n') && c.buffer.size() < m_limits.headLimit))
                 return;
             const ParsedHead parsed = parseRequestHead(c.buffer, m_limits.headLimit);
             if (parsed.state == ParsedHead::Incomplete)
                 return;
             if (parsed.state == ParsedHead::Failed) {
-                socket->write(responseBytes(failureResponse(parsed.status), false, false));
-                socket->flush();
-                if (m_connections.contains(socket))
-                    closeAfterWrites(socket, c);
+                c.closing = true;
+                if (send(socket, responseBytes(failureResponse(parsed.status), false, false)))
+                    startClosing(socket);
                 return;
             }
             c.buffer.remove(0, parsed.consumed);
-            leftover = !c.buffer.isEmpty();
+            reparse = !c.buffer.isEmpty();
             const HttpResponse response = answerRequest(parsed.head, [this](const QString& call) { return find(call); });
             const bool keepAlive = parsed.head.keepAlive && !response.close;
-            socket->write(responseBytes(response, parsed.head.method == "HEAD", keepAlive));
+            // Marked before the answer goes: what follows a request that closes (a body, a
+            // pipelined request) is never read as a request.
+            c.closing = !keepAlive;
             ++m_shared->answered;
-            // Out now rather than at the next turn of the loop: a client that closes its side
-            // right after asking still gets the answer.
-            socket->flush();
-            if (!m_connections.contains(socket))
+            if (!send(socket, responseBytes(response, parsed.head.method == "HEAD", keepAlive)))
                 return;
             if (!keepAlive) {
-                closeAfterWrites(socket, c);
+                startClosing(socket);
                 return;
             }
-            deadlineOf(socket)->start(m_limits.requestTimeoutMs);
+            c.deadline->start(m_limits.requestTimeoutMs);
         }
+    }
+
+    void startClosing(QTcpSocket* socket) {
+        Connection& c = m_connections[socket];
+        c.deadline->start(kClosingGraceMs);
+        c.buffer.clear();
+        closeAfterWrites(socket, c);
     }
 
     HamDbRecord find(const QString& call) {
@@ -153,6 +206,9 @@ private:
                 throw DatabaseError(QStringLiteral("The data files are not there"));
             m_licences->openReadOnly(m_files.licences);
             m_zips->openReadOnly(m_files.zips);
+            // A writer (daily changes) holds its lock for a moment only; a client waits less than
+            // the window would, and the program's closing never waits long for the service.
+            m_licences->exec(QStringLiteral("PRAGMA busy_timeout=1000"));
             m_lookup = std::make_unique<CallLookup>(*m_licences, *m_zips);
             m_licencesId = licences;
             m_zipsId = zips;
@@ -211,7 +267,7 @@ public:
             delete v6;
             if (inUse) {
                 delete v4;
-                problem = lookupPortInUseText(port);
+                problem = lookupPortInUseText(chosen);
                 return 0;
             }
         }
@@ -226,9 +282,7 @@ public:
 private:
     void accept(qintptr descriptor) {
         if (m_shared->open.load() >= m_max) {
-            QTcpSocket refused;
-            if (refused.setSocketDescriptor(descriptor))
-                refused.abort();
+            ::close(int(descriptor));
             return;
         }
         ++m_shared->open;

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
@@ -124,14 +125,22 @@ bool runJob(QWidget* owner, const QString& what, const std::function<void(JobCon
     if (!worker->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (!worker->isFinished()) {
-        JobWindow window(owner, what, control);
+        // The owner can go while the work runs (its window closed and deleted): the work is then
+        // asked to stop, as nobody is left for its result, and the progress window, a child of
+        // the owner's window, goes with it instead of being deleted twice.
+        QMetaObject::Connection ownerGone;
+        if (owner)
+            ownerGone = QObject::connect(owner, &QObject::destroyed, &loop, [&control] { control.cancel(); });
+        QPointer<JobWindow> window = new JobWindow(owner, what, control);
         QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, &window, [&] { window.refresh(unit); });
-        window.refresh(unit);
-        window.show();
+        QObject::connect(&tick, &QTimer::timeout, window, [&] { window->refresh(unit); });
+        window->refresh(unit);
+        window->show();
         tick.start(150);
         while (!worker->isFinished())
             loop.exec();
+        QObject::disconnect(ownerGone);
+        delete window.data();
     }
     worker->wait();
 

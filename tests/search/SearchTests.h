@@ -67,6 +67,7 @@ private slots:
     void cleanup();
     void menuSearches_data();
     void menuSearches();
+    void databaseErrorFromTheMenu();
 
 private:
     std::unique_ptr<TDM> m_dm;

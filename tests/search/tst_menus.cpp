@@ -1,6 +1,7 @@
 // The six single-value searches of the Search menu, from the menu entry to the result window.
 #include "SearchTests.h"
 
+#include "core/Database.h"
 #include "search/SearchActions.h"
 #include "tests/support/ImportSteps.h"
 #include "tests/support/Fixtures.h"
@@ -116,4 +117,51 @@ void TestSearchMenus::menuSearches() {
         QCOMPARE(count, QStringLiteral("Total Records: %1").arg(calls.size()));
     }
     QCOMPARE(answers.texts(), messages);
+}
+
+// A search whose reading fails (a table gone from the licence database, as a damaged or foreign
+// file would have it): told in one error message naming the cause, no result window, and the
+// program goes on — the same search works once the table is back.
+void TestSearchMenus::databaseErrorFromTheMenu() {
+    const QString file = programDataPath() + QStringLiteral("FCCdata.db");
+    const QString kept = file + QStringLiteral(".kept");
+    QFile::remove(kept);
+    QVERIFY(QFile::copy(file, kept));
+    {
+        Database db;
+        db.open(file);
+        db.exec(QStringLiteral("drop table FCC_AM"));
+    }
+    auto zipSearch = [&](QStringList& shownCalls) {
+        QList<ModalStep> steps{{"frmQuery", [&](QWidget* w) {
+                                    QTest::keyClicks(child<QLineEdit>(*w, "edtSearch"), QStringLiteral("06111"));
+                                    QTest::mouseClick(child<QPushButton>(*w, "btnOK"), Qt::LeftButton);
+                                }},
+                               {"TableResults", [&](QWidget* w) {
+                                    shownCalls << child<QLabel>(*w, "lblRecords")->text();
+                                    QTest::mouseClick(child<QPushButton>(*w, "btnDismiss"), Qt::LeftButton);
+                                }}};
+        return driveModals([&] { m_form->findChild<QAction*>(QStringLiteral("mnuZipcodeSearch_US"))->trigger(); }, steps);
+    };
+    {
+        ScopedDialogAnswers answers;
+        QStringList shown;
+        const QStringList pending = zipSearch(shown);
+        QCOMPARE(pending, QStringList{"TableResults"});
+        QCOMPARE(answers.messages.size(), 1);
+        QCOMPARE(answers.messages.first().kind, MsgKind::Error);
+        QVERIFY2(answers.messages.first().text.contains(QLatin1String("no such table"), Qt::CaseInsensitive),
+                 qPrintable(answers.messages.first().text));
+        QVERIFY(m_form->isEnabled());
+    }
+    // The file as it was (a file swapped in under the same name, as Update Data does).
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QFile::rename(kept, file));
+    {
+        ScopedDialogAnswers answers;
+        QStringList shown;
+        QVERIFY(zipSearch(shown).isEmpty());
+        QCOMPARE(shown, QStringList{"Total Records: 5"});
+        QVERIFY(answers.messages.isEmpty());
+    }
 }

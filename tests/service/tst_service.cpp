@@ -115,6 +115,15 @@ void TestServiceProtocol::requestHeads_data() {
     QTest::newRow("nothing yet") << QByteArray() << I << 0 << QByteArray() << false << false;
     QTest::newRow("head beyond the limit") << QByteArray("GET /a HTTP/1.1\r\nX: " + QByteArray(9000, 'a')) << F << 431 << QByteArray()
                                            << false << false;
+    // The limit counts the whole head, its blank line included.
+    auto padded = [](qsizetype total, const QByteArray& eol) {
+        const QByteArray start = "GET /a HTTP/1.1" + eol + "X: ";
+        return start + QByteArray(total - start.size() - 2 * eol.size(), 'x') + eol + eol;
+    };
+    QTest::newRow("exactly the limit") << padded(8192, "\r\n") << C << 0 << QByteArray("/a") << true << false;
+    QTest::newRow("exactly the limit, LF") << padded(8192, "\n") << C << 0 << QByteArray("/a") << true << false;
+    QTest::newRow("a byte beyond") << padded(8193, "\r\n") << F << 431 << QByteArray() << false << false;
+    QTest::newRow("a byte beyond, LF") << padded(8193, "\n") << F << 431 << QByteArray() << false << false;
     QTest::newRow("blank lines alone beyond the limit") << QByteArray(9000, '\n') << F << 431 << QByteArray() << false << false;
     QTest::newRow("a body announced") << QByteArray("GET /a HTTP/1.1\r\nContent-Length: 5\r\n\r\nhello") << C << 0 << QByteArray("/a") << true
                                       << true;
@@ -187,7 +196,8 @@ void TestServiceProtocol::answers_data() {
     QTest::newRow("no format") << QByteArray("GET") << QByteArray("/v1/K7ABC") << 400 << "";
     QTest::newRow("no call") << QByteArray("GET") << QByteArray("/v1//json/x") << 400 << "";
     QTest::newRow("another path") << QByteArray("GET") << QByteArray("/etc/passwd") << 404 << "";
-    QTest::newRow("absolute form") << QByteArray("GET") << QByteArray("http://localhost/health") << 404 << "";
+    QTest::newRow("absolute form") << QByteArray("GET") << QByteArray("http://localhost:8888/v1/K7ABC/json/x") << 200 << "K7ABC";
+    QTest::newRow("absolute form, no path") << QByteArray("GET") << QByteArray("http://localhost") << 404 << "";
 }
 
 void TestServiceProtocol::answers() {
@@ -339,18 +349,27 @@ void TestLookupService::keepAlivePipeliningAndHead() {
 void TestLookupService::errorAnswersOverTheWire_data() {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<int>("status");
-    QTest::newRow("POST") << QByteArray("POST /v1/K7ABC/json/a HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc") << 405;
-    QTest::newRow("headers beyond 8 KiB") << QByteArray("GET /health HTTP/1.1\r\nX: " + QByteArray(9000, 'x') + "\r\n\r\n") << 431;
-    QTest::newRow("a 100 KB call") << QByteArray("GET /v1/" + QByteArray(100 * 1024, 'A') + "/json/a HTTP/1.1\r\n\r\n") << 431;
-    QTest::newRow("climbing path") << QByteArray("GET /v1/../../etc/passwd/json/x HTTP/1.1\r\n\r\n") << 400;
-    QTest::newRow("NUL") << QByteArray("GET /v1/%00/json/x HTTP/1.1\r\n\r\n") << 400;
-    QTest::newRow("not HTTP") << QByteArray("\x16\x03\x01\x02\x01\xfc\x03\x03\r\n\r\n") << 400;
-    QTest::newRow("HTTP/0.9 style") << QByteArray("GET /health\r\n\r\n") << 400;
+    QTest::addColumn<bool>("closes");   // the connection ends after this one answer
+    QTest::newRow("POST") << QByteArray("POST /v1/K7ABC/json/a HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc") << 405 << true;
+    QTest::newRow("headers beyond 8 KiB") << QByteArray("GET /health HTTP/1.1\r\nX: " + QByteArray(9000, 'x') + "\r\n\r\n") << 431 << true;
+    QTest::newRow("a 100 KB call") << QByteArray("GET /v1/" + QByteArray(100 * 1024, 'A') + "/json/a HTTP/1.1\r\n\r\n") << 431 << true;
+    QTest::newRow("climbing path") << QByteArray("GET /v1/../../etc/passwd/json/x HTTP/1.1\r\n\r\n") << 400 << false;
+    QTest::newRow("NUL") << QByteArray("GET /v1/%00/json/x HTTP/1.1\r\n\r\n") << 400 << false;
+    QTest::newRow("not HTTP") << QByteArray("\x16\x03\x01\x02\x01\xfc\x03\x03\r\n\r\n") << 400 << true;
+    QTest::newRow("HTTP/0.9 style") << QByteArray("GET /health\r\n\r\n") << 400 << true;
+    // What follows a request that closes is never read as a request (a body smuggling one in).
+    QTest::newRow("a request in a body") << QByteArray("POST /health HTTP/1.1\r\nContent-Length: 24\r\n\r\nGET /health HTTP/1.1\r\n\r\n")
+                                         << 405 << true;
+    QTest::newRow("a request after chunked") << QByteArray("GET /health HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\nGET /health HTTP/1.1\r\n\r\n")
+                                             << 400 << true;
+    QTest::newRow("a request after close") << QByteArray("GET /health HTTP/1.1\r\nConnection: close\r\n\r\nGET /health HTTP/1.1\r\n\r\n")
+                                           << 200 << true;
 }
 
 void TestLookupService::errorAnswersOverTheWire() {
     QFETCH(QByteArray, request);
     QFETCH(int, status);
+    QFETCH(bool, closes);
     LookupService service(files());
     QCOMPARE(service.start(0), QString());
     QTcpSocket s;
@@ -359,13 +378,15 @@ void TestLookupService::errorAnswersOverTheWire() {
     s.write(request);
     const Answer a = readAnswer(s);
     QCOMPARE(a.status, status);
-    QCOMPARE(QJsonDocument::fromJson(a.body).object()[QStringLiteral("error")][QStringLiteral("status")].toInt(), status);
-    QVERIFY(!a.body.contains("passwd"));
+    if (status != 200) {
+        QCOMPARE(QJsonDocument::fromJson(a.body).object()[QStringLiteral("error")][QStringLiteral("status")].toInt(), status);
+        QVERIFY(!a.body.contains("passwd"));
+    }
     if (status == 405)
         QVERIFY(a.head.contains("Allow: GET, HEAD"));
-    // An error the service cannot read past closes the connection; a refused path does not.
-    const bool closes = status != 400 || !request.startsWith("GET /v1/");
     QCOMPARE(closedByPeer(s, closes ? 3000 : 200), closes);
+    // One answer and no other.
+    QCOMPARE(s.property("pending").toByteArray() + s.readAll(), QByteArray());
 }
 
 void TestLookupService::loopbackOnly() {
@@ -378,8 +399,8 @@ void TestLookupService::loopbackOnly() {
     if (!other.isNull()) {
         QTcpSocket s;
         s.connectToHost(other, service.port());
+        // Refused, or dropped by a firewall: either way nobody answers there.
         QVERIFY2(!s.waitForConnected(3000), qPrintable(other.toString()));
-        QCOMPARE(s.error(), QAbstractSocket::ConnectionRefusedError);
     }
     // Both loopback addresses answer (::1 where the machine has IPv6).
     QList<QHostAddress> loopbacks{QHostAddress(QHostAddress::LocalHost)};
@@ -430,7 +451,7 @@ void TestLookupService::connectionBound() {
 
 void TestLookupService::idleAndTricklingClientsClosed() {
     LookupServiceLimits limits;
-    limits.requestTimeoutMs = 400;
+    limits.requestTimeoutMs = 1500;
     LookupService service(files(), limits);
     QCOMPARE(service.start(0), QString());
     // Silent after connecting, and silent after an answer: closed without a word.
@@ -455,7 +476,7 @@ void TestLookupService::idleAndTricklingClientsClosed() {
     QElapsedTimer clock;
     clock.start();
     QByteArray answer;
-    for (int i = 0; i < slow.size() && trickle.state() == QAbstractSocket::ConnectedState && clock.elapsed() < 5000; ++i) {
+    for (int i = 0; i < slow.size() && trickle.state() == QAbstractSocket::ConnectedState && clock.elapsed() < 10000; ++i) {
         trickle.write(slow.mid(i, 1));
         trickle.waitForBytesWritten(100);
         trickle.waitForReadyRead(50);
@@ -464,7 +485,7 @@ void TestLookupService::idleAndTricklingClientsClosed() {
     QVERIFY(closedByPeer(trickle, 3000));
     answer += trickle.readAll();
     QVERIFY2(answer.startsWith("HTTP/1.1 408 "), answer.constData());
-    QVERIFY(clock.elapsed() < 3000);
+    QVERIFY2(clock.elapsed() < 6000, qPrintable(QString::number(clock.elapsed())));
     QTRY_COMPARE(service.openConnections(), 0);
 }
 

@@ -23,6 +23,7 @@
 #include <QSet>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QPointer>
 #include <QTest>
 
 #include <csignal>
@@ -48,6 +49,7 @@ private slots:
     void jobWindowCancelsAndHoldsInput();
     void jobErrorsReachTheCaller();
     void shortJobShowsNoWindow();
+    void ownerDestroyedWhileTheJobRuns();
     void styleNamesAndSwitching();
     void everyStyleHasContrast_data();
     void everyStyleHasContrast();
@@ -473,6 +475,35 @@ void TestUi::shortJobShowsNoWindow() {
     QVERIFY(runJob(&owner, QStringLiteral("Sorting"), [&](JobControl&) { value = 42; }));
     QCOMPARE(value, 42);
     QVERIFY(!seen);
+}
+
+// The window that started the work is deleted while the work runs (its progress window open):
+// the work is asked to stop, nothing is deleted twice, and the caller learns it was cancelled.
+void TestUi::ownerDestroyedWhileTheJobRuns() {
+    auto* owner = new QWidget;
+    owner->show();
+    QVERIFY(QTest::qWaitForWindowExposed(owner));
+    QPointer<QWidget> watch(owner);
+    setJobWindowDelayMs(0);
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, [&] {
+        auto* window = QApplication::activeModalWidget();
+        if (!window || window->objectName() != QLatin1String("frmJob"))
+            return;
+        poll.stop();
+        delete owner;
+    });
+    poll.start();
+    const bool finished = runJob(owner, QStringLiteral("Sorting"), [](JobControl& control) {
+        while (!control.isCancelled())
+            QThread::msleep(2);
+        control.checkCancelled();
+    });
+    setJobWindowDelayMs(300);
+    QVERIFY(watch.isNull());
+    QVERIFY(!finished);
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 int main(int argc, char** argv) {
