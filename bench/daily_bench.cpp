@@ -3,6 +3,7 @@
 // connection (as the window would). Each run first sets the amateur data back to its weekly date,
 // so that the same day applies again.
 // usage: bench_daily DATA_DIR DAY_ARCHIVE [RUNS]   (DATA_DIR holds FCCdata.db, postal.db, calls.txt)
+#include "Percentile.h"
 #include "core/Database.h"
 #include "core/ZipCodes.h"
 #include "data/DailyChanges.h"
@@ -22,17 +23,6 @@
 #include <atomic>
 #include <thread>
 #include <vector>
-
-namespace {
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -5,6 +5,7 @@
 // milliseconds) of K% (a third of all calls), W1A% (a few hundred) and --prefix when given.
 // Prints figures only; not part of ctest.
 
+#include "Percentile.h"
 #include "bench/FixedShuffle.h"
 #include "core/Database.h"
 #include "core/Query.h"
@@ -19,19 +20,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <vector>
-
-namespace {
-
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t k = std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5));
-    return v[k];
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {

@@ -14,6 +14,7 @@
 // --check-widths compares the column widths with measuring every cell of the largest result.
 // Prints figures only; not part of ctest.
 
+#include "Percentile.h"
 #include "core/AppContext.h"
 #include "core/Query.h"
 #include "search/TTableResults.h"
@@ -51,12 +52,6 @@ double median(std::vector<double> v) {
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-double percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
-}
 
 QString ms(double v) { return QString::number(v, 'f', v < 10 ? 2 : 0); }
 

@@ -4,6 +4,7 @@
 // Prints answers per second, the clients' latency (median, p99, max), errors, and the window's
 // look-up latency meanwhile; then the same window look-ups with the service idle, as the baseline.
 // usage: bench_service DATA_DIR [SECONDS] [CLIENTS]   (DATA_DIR holds FCCdata.db, postal.db, calls.txt)
+#include "Percentile.h"
 #include "core/Database.h"
 #include "lookup/CallLookup.h"
 #include "service/LookupService.h"
@@ -29,12 +30,6 @@
 
 namespace {
 
-double percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
-}
 
 QString ms(double v, int decimals = 2) { return QString::number(v, 'f', decimals) + QStringLiteral(" ms"); }
 

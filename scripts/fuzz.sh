@@ -14,7 +14,7 @@ if [ -n "$seconds" ] && ! [ "$seconds" -gt 0 ] 2>/dev/null; then
 fi
 build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DQM_FUZZ=ON -DQM_WERROR="${QM_WERROR:-OFF}" >/dev/null
+    -DQM_FUZZ=ON -DQM_UNITY=ON -DQM_WERROR="${QM_WERROR:-OFF}" >/dev/null
 cmake --build "$build" --target qm_fuzzers
 crashes="$build/fuzz/crashes"
 mkdir -p "$crashes"
