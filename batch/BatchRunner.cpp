@@ -1,28 +1,31 @@
 #include "batch/BatchRunner.h"
 
-#include <QThread>
 
 namespace {
 // Often enough for a smooth bar, rarely enough that the window's queue never fills up.
 constexpr qint64 kProgressIntervalMs = 40;
 } // namespace
 
-BatchRunner::BatchRunner(QObject* parent) : QObject(parent) { qRegisterMetaType<BatchResult>(); }
-
-BatchRunner::~BatchRunner() {
-    m_cancel = true;
-    if (m_thread)
-        m_thread->wait();
+BatchRunner::BatchRunner(QObject* parent) : QObject(parent) {
+    qRegisterMetaType<BatchResult>();
+    // Delivered on the window's thread, after the worker has let go of every file.
+    connect(&m_worker, &BackgroundJob::finished, this, [this](const JobOutcome& outcome) {
+        if (outcome.end == JobOutcome::End::Failed) {
+            m_result = BatchResult{};
+            m_result.error = outcome.error;
+        }
+        emit finished(m_result);
+    });
 }
 
+BatchRunner::~BatchRunner() { m_cancel = true; }
+
 void BatchRunner::start(const BatchJob& job) {
-    if (m_running)
+    if (m_worker.isRunning())
         return;
-    if (m_thread)
-        m_thread->wait();
-    m_running = true;
     m_cancel = false;
-    m_thread.reset(QThread::create([this, job] {
+    m_result = BatchResult{};
+    m_worker.start(QStringLiteral("batch"), [this, job](JobControl&) {
         qint64 total = 0;
         QElapsedTimer sinceLast;
         BatchProgress progress;
@@ -38,17 +41,6 @@ void BatchRunner::start(const BatchJob& job) {
                 emit this->progress(done, total);
             }
         };
-        const BatchResult result = convertBatchFile(job, progress, m_cancel);
-        // Delivered on the window's thread, after the worker has let go of every file.
-        QMetaObject::invokeMethod(
-            this,
-            [this, result] {
-                m_thread->wait();
-                m_running = false;
-                emit finished(result);
-            },
-            Qt::QueuedConnection);
-    }));
-    m_thread->setObjectName(QStringLiteral("batch"));
-    m_thread->start();
+        m_result = convertBatchFile(job, progress, m_cancel);
+    });
 }

@@ -2,17 +2,17 @@
 // BatchRunner: runs one batch conversion on a worker thread, so the window that started it keeps
 // painting and answering; progress, the end and a failure come back as queued signals, and a
 // cancel stops the run before anything is written. The worker opens its own connections.
-// Collaborators: convertBatchFile (the work), TProcessBatch (starts it, shows its progress).
+// Collaborators: convertBatchFile (the work), BackgroundJob (its thread), TProcessBatch (starts it,
+// shows its progress).
 
 #include "batch/BatchConversion.h"
+#include "core/BackgroundJob.h"
 
 #include <QElapsedTimer>
 #include <QMetaType>
 #include <QObject>
 #include <atomic>
 #include <memory>
-
-class QThread;
 
 class BatchRunner : public QObject {
     Q_OBJECT
@@ -22,7 +22,7 @@ public:
 
     void start(const BatchJob& job);
     void cancel() { m_cancel = true; }
-    bool isRunning() const { return m_running; }
+    bool isRunning() const { return m_worker.isRunning(); }
 
 signals:
     void begun(qint64 total);
@@ -31,9 +31,10 @@ signals:
     void finished(const BatchResult& result);
 
 private:
-    std::unique_ptr<QThread> m_thread;
+    // Declared before the worker, so they outlive its thread.
     std::atomic_bool m_cancel{false};
-    bool m_running = false;
+    BatchResult m_result;
+    BackgroundJob m_worker;
 };
 
 Q_DECLARE_METATYPE(BatchResult)

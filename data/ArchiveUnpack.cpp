@@ -87,33 +87,21 @@ void unpackArchive(const UnpackJob& job) {
     }
 }
 
-ExtractThread::ExtractThread(const UnpackJob& job, QObject* parent) : QObject(parent), m_job(job) {}
-
-ExtractThread::~ExtractThread() {
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-    }
+ExtractThread::ExtractThread(const UnpackJob& job, QObject* parent) : QObject(parent), m_job(job) {
+    // Told where the caller lives, after the worker has let go of the archive and the folders.
+    connect(&m_worker, &BackgroundJob::finished, this, [this](const JobOutcome& outcome) {
+        emit finished(outcome.end == JobOutcome::End::Done ? QString() : outcome.error);
+    });
 }
 
 void ExtractThread::start() {
-    if (m_thread)
-        return;
-    m_running = true;
-    m_thread = QThread::create([this] {
+    m_worker.start(QStringLiteral("unpack"), [job = m_job](JobControl&) {
         try {
-            unpackArchive(m_job);
-        } catch (const std::exception& e) {
-            m_error = QString::fromUtf8(e.what());
+            unpackArchive(job);
+        } catch (const std::exception&) {
+            throw;
         } catch (...) {
-            m_error = QStringLiteral("The archive \"%1\" could not be unpacked.").arg(folderText(m_job.zipFile));
+            fail(QStringLiteral("The archive \"%1\" could not be unpacked.").arg(folderText(job.zipFile)));
         }
     });
-    m_thread->setObjectName(QStringLiteral("unpack"));
-    // Queued to this object's thread: the end is told where the caller lives.
-    connect(m_thread, &QThread::finished, this, [this] {
-        m_running = false;
-        emit finished(m_error);
-    });
-    m_thread->start();
 }

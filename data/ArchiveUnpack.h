@@ -8,9 +8,11 @@
 // Collaborators: extractArchive (the members), replaceFolder/carryOverFiles (the swap), the
 // update sequence (caller).
 
+#include "core/BackgroundJob.h"
+
 #include <QObject>
 #include <QString>
-#include <QThread>
+
 
 struct UnpackJob {
     QString zipFile;
@@ -28,11 +30,11 @@ void unpackArchive(const UnpackJob& job);
 class ExtractThread : public QObject {
     Q_OBJECT
 public:
+    // Its destruction waits for a running worker: an unpacking cannot be interrupted.
     explicit ExtractThread(const UnpackJob& job, QObject* parent = nullptr);
-    ~ExtractThread() override;   // waits for a running worker: an unpacking cannot be interrupted
 
     void start();
-    bool isRunning() const { return m_running; }
+    bool isRunning() const { return m_worker.isRunning(); }
     const UnpackJob& job() const { return m_job; }
 
 signals:
@@ -41,7 +43,5 @@ signals:
 
 private:
     UnpackJob m_job;
-    QThread* m_thread = nullptr;
-    QString m_error;
-    bool m_running = false;
+    BackgroundJob m_worker;
 };

@@ -1,4 +1,5 @@
 // Settings store, database check, text routines and shared routines.
+#include "core/BackgroundJob.h"
 #include "core/Database.h"
 #include "core/Job.h"
 #include "core/DatabaseSwap.h"
@@ -50,6 +51,9 @@ private slots:
     void userFilesOnlyRegularAndBounded();
     void parallelForTakesEveryPieceOnce();
     void parallelForStopsOnFailureAndCancel();
+    void backgroundJobEnds_data();
+    void backgroundJobEnds();
+    void backgroundJobDestroyedWhileRunning();
 
     void settingsDefaultsWithoutFile();
     void settingsWritesAndReplacesInPlace();
@@ -776,6 +780,65 @@ void TestCore::parallelForStopsOnFailureAndCancel() {
             control.cancel();
     }, &control, 2));
     QVERIFY2(ran < 1000, qPrintable(QString::number(ran)));
+}
+
+void TestCore::backgroundJobEnds_data() {
+    QTest::addColumn<int>("how");   // 0 returns, 1 throws, 2 waits for its cancel
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("done") << 0 << int(JobOutcome::End::Done) << "";
+    QTest::newRow("failed") << 1 << int(JobOutcome::End::Failed) << "disk full";
+    QTest::newRow("cancelled") << 2 << int(JobOutcome::End::Cancelled) << "";
+}
+
+// The end is told once, on the starting thread, after the worker thread has ended; a second
+// start while one runs is refused.
+void TestCore::backgroundJobEnds() {
+    QFETCH(int, how);
+    QFETCH(int, end);
+    QFETCH(QString, error);
+    BackgroundJob job;
+    QList<JobOutcome> told;
+    QThread* toldOn = nullptr;
+    connect(&job, &BackgroundJob::finished, this, [&](const JobOutcome& o) {
+        told << o;
+        toldOn = QThread::currentThread();
+    });
+    QVERIFY(job.start(QStringLiteral("test"), [how](JobControl& control) {
+        control.add(1);
+        if (how == 1)
+            throw std::runtime_error("disk full");
+        while (how == 2)
+            control.checkCancelled();
+    }));
+    QVERIFY(job.isRunning());
+    QVERIFY(!job.start(QStringLiteral("again"), [](JobControl&) { QFAIL("a second run while one runs"); }));
+    if (how == 2)
+        job.cancel();
+    QTRY_COMPARE(told.size(), 1);
+    QCOMPARE(int(told.first().end), end);
+    QCOMPARE(told.first().error, error);
+    QCOMPARE(toldOn, QThread::currentThread());
+    QVERIFY(!job.isRunning());
+    QCOMPARE(job.control().done(), 1);
+    QTest::qWait(20);
+    QCOMPARE(told.size(), 1);
+}
+
+void TestCore::backgroundJobDestroyedWhileRunning() {
+    std::atomic<bool> stopped{false};
+    {
+        BackgroundJob job;
+        connect(&job, &BackgroundJob::finished, this, [] { QFAIL("no end is told to a job that is gone"); });
+        job.start(QStringLiteral("test"), [&](JobControl& control) {
+            while (!control.isCancelled())
+                QThread::msleep(1);
+            stopped = true;
+        });
+    }
+    // The destructor asked the work to stop and waited for it.
+    QVERIFY(stopped);
+    QTest::qWait(20);
 }
 
 QTEST_GUILESS_MAIN(TestCore)
