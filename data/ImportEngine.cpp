@@ -332,32 +332,22 @@ ImportThread::ImportThread(const ImportJob& job, QObject* parent)
     : QObject(parent), m_engine(std::make_unique<ImportEngine>(job)) {
     m_result.kind = job.kind;
     m_result.file = job.sourceFile;
-    m_thread.setObjectName(QStringLiteral("import"));
-    m_engine->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::started, m_engine.get(), &ImportEngine::start);
+    // The engine stays on this thread; its run() goes on the worker, whose signals come here queued.
     connect(m_engine.get(), &ImportEngine::begun, this, &ImportThread::begun);
     connect(m_engine.get(), &ImportEngine::progress, this, &ImportThread::progress);
     connect(m_engine.get(), &ImportEngine::committing, this, &ImportThread::committing);
-    connect(m_engine.get(), &ImportEngine::finished, this, [this](const ImportResult& r) {
-        m_thread.quit();
-        m_thread.wait();
-        m_result = r;
-        m_running = false;
-        emit finished(r);
-    });
+    // Told once the worker has ended and let go of the database.
+    connect(&m_worker, &BackgroundJob::finished, this, [this](const JobOutcome&) { emit finished(m_result); });
 }
 
-ImportThread::~ImportThread() {
-    m_engine->cancel();
-    m_thread.quit();
-    m_thread.wait();
-}
+ImportThread::~ImportThread() { m_engine->cancel(); }
 
 void ImportThread::start() {
-    if (m_running || m_thread.isFinished())
+    // One run per object, as the import window makes one for each import.
+    if (m_started)
         return;
-    m_running = true;
-    m_thread.start();
+    m_started = true;
+    m_worker.start(QStringLiteral("import"), [this](JobControl&) { m_result = m_engine->run(); });
 }
 
 void ImportThread::cancel() { m_engine->cancel(); }

@@ -7,10 +7,11 @@
 // (sourcerecord) in its own transaction; a file that gives no rows is a failure. Any failure or
 // a cancel rolls the whole file back; run() never throws and reports the file, the line and the
 // reason instead.
-// ImportThread: runs one engine on a QThread and hands its signals to the owner's thread.
+// ImportThread: runs one engine on a BackgroundJob and hands its signals to the owner's thread.
 // Collaborators: LineReader/UlsRecordAssembler (input), RecordParsers (rows), Database,
 // TfrmDataProcess and the headless importer (callers).
 
+#include "core/BackgroundJob.h"
 #include "core/ImportTypes.h"
 
 #include <QMap>
@@ -18,7 +19,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QThread>
 #include <atomic>
 #include <memory>
 
@@ -110,7 +110,7 @@ public:
 
     void start();
     void cancel();
-    bool isRunning() const { return m_running; }
+    bool isRunning() const { return m_worker.isRunning(); }
     const ImportResult& result() const { return m_result; }
 
 signals:
@@ -120,8 +120,9 @@ signals:
     void finished(const ImportResult& result);
 
 private:
-    QThread m_thread;
+    // Declared before the worker, so they outlive its thread.
     std::unique_ptr<ImportEngine> m_engine;
     ImportResult m_result;
-    bool m_running = false;
+    bool m_started = false;
+    BackgroundJob m_worker;
 };
