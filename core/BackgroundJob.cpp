@@ -1,5 +1,7 @@
 #include "core/BackgroundJob.h"
 
+#include "core/Database.h"
+
 #include <QThread>
 
 BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent), m_control(std::make_unique<JobControl>()) {}
@@ -23,6 +25,10 @@ bool BackgroundJob::start(const QString& name, std::function<void(JobControl&)> 
             work(*m_control);
         } catch (const JobCancelled&) {
             m_outcome.end = JobOutcome::End::Cancelled;
+        } catch (const DatabaseError& e) {
+            m_outcome.end = JobOutcome::End::Failed;
+            m_outcome.error = e.message();
+            m_outcome.database = true;
         } catch (const std::exception& e) {
             m_outcome.end = JobOutcome::End::Failed;
             m_outcome.error = QString::fromUtf8(e.what());

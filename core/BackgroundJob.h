@@ -5,8 +5,8 @@
 // after the thread has let go of everything: done, cancelled (the work threw JobCancelled) or
 // failed with the error's text. No exception crosses the thread. Destroying a running job asks it
 // to stop and waits for it.
-// Collaborators: JobControl (core/Job), ExtractThread (data/ArchiveUnpack), BatchRunner.
-// runJob (ui/JobRunner) is the same for work a window waits for with a progress window.
+// Collaborators: JobControl (core/Job), ExtractThread (data/ArchiveUnpack), BatchRunner,
+// ImportThread, and runJob (ui/JobRunner: work a window waits for, with a progress window).
 
 #include "core/Job.h"
 
@@ -20,7 +20,8 @@ class QThread;
 struct JobOutcome {
     enum class End { Done, Cancelled, Failed };
     End end = End::Done;
-    QString error;   // when Failed
+    QString error;           // when Failed
+    bool database = false;   // the failure was a DatabaseError (its message in `error`)
 };
 
 class BackgroundJob : public QObject {

@@ -1,5 +1,6 @@
 #include "ui/JobRunner.h"
 
+#include "core/BackgroundJob.h"
 #include "core/Database.h"
 
 #include <QApplication>
@@ -11,12 +12,12 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -29,8 +30,8 @@ int& windowDelay() {
 // The progress window: a caption, the count (and total when known), a bar and Cancel.
 class JobWindow : public QDialog {
 public:
-    JobWindow(QWidget* owner, const QString& what, JobControl& control)
-        : QDialog(owner ? owner->window() : nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_control(control) {
+    JobWindow(QWidget* owner, const QString& what, BackgroundJob& job)
+        : QDialog(owner ? owner->window() : nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_job(job) {
         setObjectName(QStringLiteral("frmJob"));
         setWindowModality(Qt::ApplicationModal);
         setWindowTitle(what);
@@ -54,7 +55,7 @@ public:
     }
 
     void refresh(const QString& unit) {
-        const qint64 done = m_control.done(), total = m_control.total();
+        const qint64 done = m_job.control().done(), total = m_job.control().total();
         const QLocale locale;
         m_count->setText(total > 0 ? QStringLiteral("%1 of %2 %3").arg(locale.toString(done), locale.toString(total), unit)
                                    : QStringLiteral("%1 %2").arg(locale.toString(done), unit));
@@ -75,12 +76,12 @@ protected:
 
 private:
     void requestCancel() {
-        m_control.cancel();
+        m_job.cancel();
         m_cancel->setEnabled(false);
         m_cancel->setText(QStringLiteral("Cancelling"));
     }
 
-    JobControl& m_control;
+    BackgroundJob& m_job;
     QLabel* m_count = nullptr;
     QProgressBar* m_bar = nullptr;
     QPushButton* m_cancel = nullptr;
@@ -92,63 +93,47 @@ int jobWindowDelayMs() { return windowDelay(); }
 void setJobWindowDelayMs(int ms) { windowDelay() = std::max(0, ms); }
 
 bool runJob(QWidget* owner, const QString& what, const std::function<void(JobControl&)>& work, const QString& unit) {
-    JobControl control;
-    enum class End { Done, Cancelled, Database, Failed } end = End::Done;
-    QString error;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        try {
-            work(control);
-        } catch (const JobCancelled&) {
-            end = End::Cancelled;
-        } catch (const DatabaseError& e) {
-            end = End::Database;
-            error = e.message();
-        } catch (const std::exception& e) {
-            end = End::Failed;
-            error = QString::fromUtf8(e.what());
-        } catch (...) {
-            end = End::Failed;
-            error = QStringLiteral("An unknown error occurred.");
-        }
-    }));
-
+    BackgroundJob job;
+    std::optional<JobOutcome> outcome;
+    QEventLoop loop;
+    QObject::connect(&job, &BackgroundJob::finished, &loop, [&](const JobOutcome& o) {
+        outcome = o;
+        loop.quit();
+    });
     // First a moment with user input held back (it waits in the queue); work that is still going
     // then gets the progress window, which is application modal: from there on Qt itself keeps
     // input (shortcuts included) from every other window, and the queued input meets the same rule.
-    QEventLoop loop;
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
     QTimer moment;
     moment.setSingleShot(true);
     QObject::connect(&moment, &QTimer::timeout, &loop, &QEventLoop::quit);
     moment.start(windowDelay());
-    worker->start();
-    if (!worker->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!worker->isFinished()) {
+    job.start(what, work);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!outcome) {
         // The owner can go while the work runs (its window closed and deleted): the work is then
         // asked to stop, as nobody is left for its result, and the progress window, a child of
         // the owner's window, goes with it instead of being deleted twice.
         QMetaObject::Connection ownerGone;
         if (owner)
-            ownerGone = QObject::connect(owner, &QObject::destroyed, &loop, [&control] { control.cancel(); });
-        QPointer<JobWindow> window = new JobWindow(owner, what, control);
+            ownerGone = QObject::connect(owner, &QObject::destroyed, &loop, [&job] { job.cancel(); });
+        QPointer<JobWindow> window = new JobWindow(owner, what, job);
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, window, [&] { window->refresh(unit); });
         window->refresh(unit);
         window->show();
         tick.start(150);
-        while (!worker->isFinished())
+        while (!outcome)
             loop.exec();
         QObject::disconnect(ownerGone);
         delete window.data();
     }
-    worker->wait();
 
-    switch (end) {
-    case End::Done: return true;
-    case End::Cancelled: return false;
-    case End::Database: throw DatabaseError(error);
-    case End::Failed: break;
+    switch (outcome->end) {
+    case JobOutcome::End::Done: return true;
+    case JobOutcome::End::Cancelled: return false;
+    case JobOutcome::End::Failed: break;
     }
-    throw std::runtime_error(error.toStdString());
+    if (outcome->database)
+        throw DatabaseError(outcome->error);
+    throw std::runtime_error(outcome->error.toStdString());
 }
