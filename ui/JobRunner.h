@@ -9,7 +9,8 @@
 // Any other error the work throws is caught on the worker and thrown again on the caller's
 // thread, as DatabaseError when it was one and as std::runtime_error with the same text
 // otherwise (no exception crosses the thread boundary).
-// Collaborators: JobControl and parallelFor (core/Job), the result windows, ExportGridToCSV.
+// Collaborators: BackgroundJob (the worker thread), JobControl and parallelFor (core/Job), the
+// result windows, ExportGridToCSV.
 
 #include "core/Job.h"
 
