@@ -88,12 +88,16 @@ private:
     // still sends is read and thrown away: closing with unread bytes would reset the connection,
     // and a client still sending would lose the answer. The client's own close, or the grace
     // time, ends it.
+    void markClosing(Connection& c) {
+        if (c.closing)
+            return;
+        c.closing = true;
+        c.buffer.clear();
+        c.deadline->start(kClosingGraceMs);
+    }
+
     void closeAfterWrites(QTcpSocket* socket, Connection& c) {
-        if (!c.closing) {
-            c.closing = true;
-            c.buffer.clear();
-            c.deadline->start(kClosingGraceMs);
-        }
+        markClosing(c);
         socket->read(socket->bytesAvailable());
         if (!c.halfClosed && socket->bytesToWrite() == 0) {
             c.halfClosed = true;
@@ -110,13 +114,12 @@ private:
             return;
         }
         // A request begun and not finished in time is told so; an idle connection just closes.
-        if (!it->buffer.isEmpty() || socket->bytesAvailable() > 0) {
-            socket->write(responseBytes(failureResponse(408), false, false));
-            socket->flush();
-            if (!m_connections.contains(socket))
-                return;
-        }
-        closeAfterWrites(socket, *it);
+        // Closing is marked first: bytes that arrive meanwhile are not read as a request after it.
+        const bool begun = !it->buffer.isEmpty() || socket->bytesAvailable() > 0;
+        markClosing(*it);
+        if (begun && !send(socket, responseBytes(failureResponse(408), false, false)))
+            return;
+        closeAfterWrites(socket, m_connections[socket]);
     }
 
     void pump(QTcpSocket* socket) {
@@ -166,9 +169,9 @@ private:
             if (parsed.state == ParsedHead::Incomplete)
                 return;
             if (parsed.state == ParsedHead::Failed) {
-                c.closing = true;
+                markClosing(c);
                 if (send(socket, responseBytes(failureResponse(parsed.status), false, false)))
-                    startClosing(socket);
+                    closeAfterWrites(socket, m_connections[socket]);
                 return;
             }
             c.buffer.remove(0, parsed.consumed);
@@ -177,24 +180,20 @@ private:
             const bool keepAlive = parsed.head.keepAlive && !response.close;
             // Marked before the answer goes: what follows a request that closes (a body, a
             // pipelined request) is never read as a request.
-            c.closing = !keepAlive;
+            if (!keepAlive)
+                markClosing(c);
             ++m_shared->answered;
             if (!send(socket, responseBytes(response, parsed.head.method == "HEAD", keepAlive)))
                 return;
             if (!keepAlive) {
-                startClosing(socket);
+                closeAfterWrites(socket, m_connections[socket]);
                 return;
             }
             c.deadline->start(m_limits.requestTimeoutMs);
         }
     }
 
-    void startClosing(QTcpSocket* socket) {
-        Connection& c = m_connections[socket];
-        c.deadline->start(kClosingGraceMs);
-        c.buffer.clear();
-        closeAfterWrites(socket, c);
-    }
+
 
     HamDbRecord find(const QString& call) {
         const FileIdentity licences = FileIdentity::of(m_files.licences), zips = FileIdentity::of(m_files.zips);
